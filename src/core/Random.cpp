@@ -1,0 +1,17 @@
+// The shared generator's state and recurrence.
+#include "Random.h"
+
+namespace {
+std::uint32_t state = 1;
+}
+
+namespace runtime {
+
+int rand() {
+    state = state * 214013u + 2531011u;
+    return static_cast<int>((state >> 16) & 0x7FFFu);
+}
+
+void srand(std::uint32_t seed) { state = seed; }
+
+}  // namespace runtime
