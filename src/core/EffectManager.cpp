@@ -1,0 +1,34 @@
+// EffectManager: the update pass, then the render pass, with two crash-trace points per effect.
+#include "core/EffectManager.h"
+
+#include "core/CrashTrace.h"
+
+EffectManager& EffectManager::instance() {
+    static EffectManager manager;
+    return manager;
+}
+
+EffectManager::~EffectManager() { replaceList({}); }
+
+void EffectManager::replaceList(EffectList effects) {
+    for (auto& effect : effects_) effect.reset();  // in list order
+    effects_.clear();
+    effects_.shrink_to_fit();
+    effects_ = std::move(effects);
+}
+
+void EffectManager::update(float time) {
+    for (auto& effect : effects_) {
+        if (!effect) continue;
+        TRACE_POINT("EffectManager::update", 139, "-> EffectManager kaller update() for: ", effect->instanceName);
+        effect->updateAllTracks(time);
+    }
+}
+
+void EffectManager::render() {
+    for (auto& effect : effects_) {
+        if (!effect) continue;
+        TRACE_POINT("EffectManager::render", 147, "-> EffectManager kaller render() for: ", effect->instanceName);
+        if (effect->enabled >= 0.5f) effect->onRender();
+    }
+}

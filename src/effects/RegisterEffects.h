@@ -1,0 +1,4 @@
+// Registers every effect class with the effect factory.
+#pragma once
+
+void registerAllEffects();
