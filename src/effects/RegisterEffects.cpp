@@ -5,10 +5,14 @@
 #include "core/EffectFactory.h"
 
 // One include per registered class, in the order of the list below.
+#include "effects/Basic3DEffect.h"
+#include "effects/Camera.h"
+#include "effects/Lighting.h"
+#include "effects/RotatingCubeEffect.h"
 
 void registerAllEffects() {
-    // Basic3DEffect
-    // Camera
+    EffectFactory::registerEffect<Basic3DEffect>("Basic3DEffect");
+    EffectFactory::registerEffect<Camera>("Camera");
     // CellularLinesEffect
     // CinematicOverlayEffect
     // ClassicFireEffect
@@ -17,7 +21,7 @@ void registerAllEffects() {
     // GloomEffect
     // GrayscaleOverlayEffect
     // LeftfieldAutomataEffect
-    // Lighting
+    EffectFactory::registerEffect<Lighting>("Lighting");
     // MarchingTetraEffect
     // MatrixGreetingsEffect
     // NorwegianFlagEffect
@@ -25,7 +29,7 @@ void registerAllEffects() {
     // PlasmaEffect
     // PredatorEffect
     // RadarImageryEffect
-    // RotatingCubeEffect
+    EffectFactory::registerEffect<RotatingCubeEffect>("RotatingCubeEffect");
     // RubixCubeEffect
     // VectorTextEffect
     // VoronoiCausticsEffect
