@@ -1,0 +1,226 @@
+// PlasmaEffect: the image is a pure function of time and parameters, so rows are spread over
+// the cores and each row runs as loops the compiler vectorises (an AVX2 clone where the
+// processor has it). The sines are evaluated in double precision and rounded once, which
+// gives the C library's sinf result except in rare last-bit cases; the bytes then agree with
+// the plain per-pixel formula (computeRowsScalar) apart from rare off-by-one channels.
+#include "effects/PlasmaEffect.h"
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+#if defined(__SSE__)
+#include <immintrin.h>
+#endif
+
+#include "core/Logger.h"
+#include "core/TextureManager.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define PLASMA_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define PLASMA_VECTOR_CLONES
+#endif
+
+static_assert(std::endian::native == std::endian::little, "pixels are packed as little-endian RGBA words");
+
+namespace {
+
+constexpr int kSize = 256;
+constexpr float kPi = 3.14159265358979323846f;
+constexpr double kPiDouble = 3.14159265358979323846;
+// The vector sine reduces its argument exactly only below this magnitude.
+constexpr float kVectorSinLimit = 1.0e5f;
+
+// sin of a float, computed in double (three-part pi/2 reduction, Taylor polynomials to
+// degree 13 and 14 on [-pi/4, pi/4]) and rounded once to float. Branch-free so loops over it
+// vectorise; valid for |x| < kVectorSinLimit.
+inline float sinRounded(float xf) {
+    constexpr double kShifter = 0x1.8p52;  // adding it rounds to an integer kept in the low bits
+    constexpr double kTwoOverPi = 0x1.45f306dc9c883p-1;
+    constexpr double kPio2Hi = 1.57079632673412561417e+00;   // 33 bits: n * kPio2Hi is exact
+    constexpr double kPio2Mid = 6.07710050630396597660e-11;  // next 33 bits
+    constexpr double kPio2Lo = 2.02226624879595063154e-21;
+    const double x = xf;
+    const double shifted = x * kTwoOverPi + kShifter;
+    const std::uint64_t quadrant = std::bit_cast<std::uint64_t>(shifted);
+    const double n = shifted - kShifter;
+    double r = x - n * kPio2Hi;
+    r -= n * kPio2Mid;
+    r -= n * kPio2Lo;
+    const double r2 = r * r;
+    const double sinR =
+        r + r * r2 *
+                (-1.0 / 6.0 +
+                 r2 * (1.0 / 120.0 +
+                       r2 * (-1.0 / 5040.0 +
+                             r2 * (1.0 / 362880.0 + r2 * (-1.0 / 39916800.0 + r2 * (1.0 / 6227020800.0))))));
+    const double cosR =
+        1.0 + r2 * (-0.5 +
+                    r2 * (1.0 / 24.0 +
+                          r2 * (-1.0 / 720.0 +
+                                r2 * (1.0 / 40320.0 +
+                                      r2 * (-1.0 / 3628800.0 +
+                                            r2 * (1.0 / 479001600.0 + r2 * (-1.0 / 87178291200.0)))))));
+    // Quadrant 1 and 3 take the cosine, 2 and 3 flip the sign (bit selects keep it branch-free).
+    const std::uint64_t odd = 0 - (quadrant & 1u);
+    std::uint64_t bits = (std::bit_cast<std::uint64_t>(cosR) & odd) | (std::bit_cast<std::uint64_t>(sinR) & ~odd);
+    bits ^= (quadrant & 2u) << 62;
+    return static_cast<float>(std::bit_cast<double>(bits));
+}
+
+// trunc, then clamp to 0..255; clamping first keeps NaN and huge values away from the int cast.
+inline std::uint32_t toChannel(float v) {
+    v = v > 0.0f ? v : 0.0f;
+    v = v < 255.0f ? v : 255.0f;
+    return static_cast<std::uint32_t>(static_cast<int>(v));
+}
+
+struct Gains {
+    float r, g, b;
+};
+
+// Sum of the four plasma sines -> RGBA word.
+inline std::uint32_t shade(float s, Gains gains) {
+    const float a = (s + 4.0f) * 0.125f * kPi;
+    return toChannel(sinRounded(a) * 255.0f * gains.r) | toChannel(sinRounded(a + 2.0f) * 255.0f * gains.g) << 8 |
+           toChannel(sinRounded(a + 4.0f) * 255.0f * gains.b) << 16 | 0xFF000000u;
+}
+
+// The compiler does not vectorise sqrtf while it might have to set errno; SSE's square root
+// gives the same correctly rounded results.
+inline void sqrtRow(float* values) {
+#if defined(__SSE__)
+    for (int x = 0; x < kSize; x += 4) _mm_storeu_ps(values + x, _mm_sqrt_ps(_mm_loadu_ps(values + x)));
+#else
+    for (int x = 0; x < kSize; ++x) values[x] = std::sqrt(values[x]);
+#endif
+}
+
+// Flat layout: sin(u + p) per column comes in precomputed, sin(v + p) is one value per row.
+PLASMA_VECTOR_CLONES
+void flatRow(const float* sinU, float scale, float v, float phase, Gains gains, std::uint32_t* out) {
+    alignas(32) float root[kSize];
+    for (int x = 0; x < kSize; ++x) {
+        const float u = scale * static_cast<float>(x);
+        root[x] = u * u + v * v;
+    }
+    sqrtRow(root);
+    const float sinV = std::sin(v + phase);
+    for (int x = 0; x < kSize; ++x) {
+        const float u = scale * static_cast<float>(x);
+        const float s = sinRounded(root[x] + phase) + sinU[x] + sinV + sinRounded(u + v + phase);
+        out[x] = shade(s, gains);
+    }
+}
+
+// Sphere layout: per-pixel coordinates from the precomputed map; outside pixels masked to 0.
+PLASMA_VECTOR_CLONES
+void sphereRow(const float* baseU, const float* baseV, const std::uint32_t* inside, float scale, float phase,
+               Gains gains, std::uint32_t* out) {
+    alignas(32) float u[kSize], v[kSize], root[kSize];
+    for (int x = 0; x < kSize; ++x) {
+        u[x] = baseU[x] * scale;
+        v[x] = baseV[x] * scale;
+        root[x] = u[x] * u[x] + v[x] * v[x];
+    }
+    sqrtRow(root);
+    for (int x = 0; x < kSize; ++x) {
+        const float s = sinRounded(root[x] + phase) + sinRounded(u[x] + phase) + sinRounded(v[x] + phase) +
+                        sinRounded(u[x] + v[x] + phase);
+        out[x] = shade(s, gains) & inside[x];
+    }
+}
+
+}  // namespace
+
+PlasmaEffect::PlasmaEffect() { logLine("PlasmaEffect constructor called."); }
+
+void PlasmaEffect::onInit() {
+    createTrack("speed", &speed, -10.0f, 10.0f, 3.0f);
+    createTrack("scale", &scale, 0.01f, 0.5f, 0.05f);
+    createTrack("color.r", &colorR, 0.0f, 2.0f, 1.0f);
+    createTrack("color.g", &colorG, 0.0f, 2.0f, 0.5f);
+    createTrack("color.b", &colorB, 0.0f, 2.0f, 0.8f);
+    createTrack("envMapMode", &envMapMode, 0.0f, 1.0f, 1.0f, true, InterpType::Step);
+    width = kSize;
+    height = kSize;
+    pixels.assign(static_cast<std::size_t>(width) * height * 4, 255);
+    textureName = "*DynamicPlasma_" + instanceName + "*";
+    buildSphereMap();
+}
+
+void PlasmaEffect::buildSphereMap() {
+    const std::size_t count = static_cast<std::size_t>(width) * height;
+    sphereU_.assign(count, 0.0f);
+    sphereV_.assign(count, 0.0f);
+    sphereInside_.assign(count, 0u);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const float nx = 2.0f * static_cast<float>(x) / static_cast<float>(width - 1) - 1.0f;
+            const float ny = 2.0f * static_cast<float>(y) / static_cast<float>(height - 1) - 1.0f;
+            const float d = nx * nx + ny * ny;
+            if (d > 1.0f) continue;
+            const float z = std::sqrt(1.0f - d);
+            const std::size_t i = static_cast<std::size_t>(y) * width + x;
+            sphereU_[i] = static_cast<float>(std::atan2(2.0f * z * nx, 2.0f * z * z - 1.0f) / (2.0 * kPiDouble) + 0.5) *
+                          static_cast<float>(width);
+            sphereV_[i] = static_cast<float>(std::asin(2.0f * z * ny) / kPiDouble + 0.5) * static_cast<float>(height);
+            sphereInside_[i] = ~0u;
+        }
+    }
+}
+
+void PlasmaEffect::onUpdate(float time) {
+    if (time == lastTime) return;
+    lastTime = time;
+    computeImage(time);
+    TextureManager::instance().updateDynamicTexture(textureName, width, height, pixels.data());
+}
+
+void PlasmaEffect::computeImage(float time) {
+    const float phase = time * speed;
+    const bool sphere = envMapMode >= 0.5f;
+    const Gains gains{colorR, colorG, colorB};
+    // Largest sine argument: |p| + |u| + |v| + sqrt(u^2 + v^2) with |u|, |v| <= 256 |scale|.
+    const float reach = std::fabs(phase) + 4.0f * static_cast<float>(kSize) * std::fabs(scale);
+    if (!(reach < kVectorSinLimit)) {
+        computeRowsScalar(phase, sphere);
+        return;
+    }
+    alignas(32) float sinU[kSize];
+    if (!sphere)
+        for (int x = 0; x < kSize; ++x) sinU[x] = std::sin(scale * static_cast<float>(x) + phase);
+
+#pragma omp parallel for schedule(static)
+    for (int y = 0; y < kSize; ++y) {
+        alignas(32) std::uint32_t row[kSize];
+        const std::size_t first = static_cast<std::size_t>(y) * kSize;
+        if (sphere)
+            sphereRow(&sphereU_[first], &sphereV_[first], &sphereInside_[first], scale, phase, gains, row);
+        else
+            flatRow(sinU, scale, scale * static_cast<float>(y), phase, gains, row);
+        std::memcpy(&pixels[first * 4], row, sizeof row);
+    }
+}
+
+// The formula pixel by pixel with the C library's functions: for arguments too large for the
+// vector sine (huge times, speeds or scales) and non-finite parameters.
+void PlasmaEffect::computeRowsScalar(float phase, bool sphere) {
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const std::size_t i = static_cast<std::size_t>(y) * width + x;
+            std::uint32_t word = 0;
+            if (!sphere || sphereInside_[i]) {
+                const float u = sphere ? sphereU_[i] * scale : scale * static_cast<float>(x);
+                const float v = sphere ? sphereV_[i] * scale : scale * static_cast<float>(y);
+                const float s =
+                    std::sin(std::sqrt(u * u + v * v) + phase) + std::sin(u + phase) + std::sin(v + phase) + std::sin(u + v + phase);
+                const float a = (s + 4.0f) * 0.125f * kPi;
+                word = toChannel(std::sin(a) * 255.0f * colorR) | toChannel(std::sin(a + 2.0f) * 255.0f * colorG) << 8 |
+                       toChannel(std::sin(a + 4.0f) * 255.0f * colorB) << 16 | 0xFF000000u;
+            }
+            std::memcpy(&pixels[i * 4], &word, 4);
+        }
+    }
+}
