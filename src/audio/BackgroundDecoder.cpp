@@ -1,0 +1,39 @@
+// BackgroundDecoder: the decoding thread and its early stop. A file that ends before its
+// announced length is padded with silence and logged once; the length never changes.
+#include "BackgroundDecoder.h"
+
+#include <system_error>
+
+#include "core/Logger.h"
+
+namespace audio {
+
+BackgroundDecoder::~BackgroundDecoder() {
+    stop_.store(true, std::memory_order_relaxed);
+    if (thread_.joinable()) thread_.join();
+}
+
+bool BackgroundDecoder::start(std::unique_ptr<Decoder> decoder, PcmBuffer& target, const std::string& name) {
+    try {
+        thread_ = std::thread(&BackgroundDecoder::run, this, std::move(decoder), std::ref(target), name);
+    } catch (const std::system_error& e) {
+        logLine("Audio: cannot start a decoding thread for ", name, ": ", e.what());
+        return false;
+    }
+    return true;
+}
+
+void BackgroundDecoder::run(std::unique_ptr<Decoder> decoder, PcmBuffer& target, std::string name) {
+    const std::uint64_t total = target.format().frames;
+    // One second of audio per step keeps the stop request answered quickly.
+    const std::uint64_t step = static_cast<std::uint64_t>(target.format().rate);
+    bool more = true;
+    while (more && target.ready() < total && !stop_.load(std::memory_order_relaxed))
+        more = decodeInto(*decoder, target, target.ready() + step);
+    if (!stop_.load(std::memory_order_relaxed) && target.ready() < total)
+        logLine("Audio: ", name, " ends ", total - target.ready(), " frames before its announced length; ",
+                "the rest plays as silence");
+    target.finish();
+}
+
+}  // namespace audio

@@ -1,0 +1,98 @@
+// Every format libsndfile reads except MPEG audio (handed to libmpg123 instead): WAV, AIFF,
+// OGG/Vorbis, FLAC, ... read as 16-bit (float files scaled to full range). A WAV whose data chunk
+// announces more bytes than the file holds is refused as truncated, because libsndfile would
+// silently play the shorter rest. Does not read files of unknown length (pipes, raw streams).
+#include <sndfile.h>
+
+#include <array>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "Decoder.h"
+
+namespace audio {
+
+namespace {
+
+std::uint32_t littleEndian32(const unsigned char* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+// Walks the RIFF chunks to the "data" chunk. Sizes 0 and 0xFFFFFFFF are what streaming writers
+// leave behind when they never patch the header; those are not counted as truncation.
+bool riffDataCutShort(const std::string& path) {
+    std::error_code ec;
+    const std::uint64_t fileSize = std::filesystem::file_size(path, ec);
+    if (ec) return false;
+    std::ifstream in(path, std::ios::binary);
+    std::array<unsigned char, 12> riff{};
+    if (!in.read(reinterpret_cast<char*>(riff.data()), riff.size())) return false;
+    if (std::memcmp(riff.data(), "RIFF", 4) != 0 || std::memcmp(riff.data() + 8, "WAVE", 4) != 0)
+        return false;
+    std::uint64_t offset = 12;
+    for (int chunk = 0; chunk < 1000 && offset + 8 <= fileSize; ++chunk) {
+        std::array<unsigned char, 8> header{};
+        in.seekg(static_cast<std::streamoff>(offset));
+        if (!in.read(reinterpret_cast<char*>(header.data()), header.size())) return false;
+        const std::uint32_t size = littleEndian32(header.data() + 4);
+        if (std::memcmp(header.data(), "data", 4) == 0)
+            return size != 0 && size != 0xFFFFFFFFu && offset + 8 + size > fileSize;
+        offset += 8 + static_cast<std::uint64_t>(size) + (size & 1);
+    }
+    return false;
+}
+
+class SndfileDecoder final : public Decoder {
+public:
+    SndfileDecoder(SNDFILE* file, const SF_INFO& info) : file_(file) {
+        format_.rate = info.samplerate;
+        format_.channels = info.channels;
+        format_.frames = static_cast<std::uint64_t>(info.frames);
+    }
+    ~SndfileDecoder() override { sf_close(file_); }
+    SndfileDecoder(const SndfileDecoder&) = delete;
+    SndfileDecoder& operator=(const SndfileDecoder&) = delete;
+
+    std::size_t read(std::int16_t* out, std::size_t maxFrames) override {
+        const sf_count_t got = sf_readf_short(file_, out, static_cast<sf_count_t>(maxFrames));
+        return got > 0 ? static_cast<std::size_t>(got) : 0;
+    }
+
+private:
+    SNDFILE* file_;
+};
+
+}  // namespace
+
+std::unique_ptr<Decoder> openSndfileDecoder(const std::string& path, std::string& error, bool& isMpeg) {
+    isMpeg = false;
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file) {
+        error = std::string("not a readable audio file (") + sf_strerror(nullptr) + ")";
+        return nullptr;
+    }
+    const int container = info.format & SF_FORMAT_TYPEMASK;
+    if (container == SF_FORMAT_MPEG) {
+        isMpeg = true;
+        sf_close(file);
+        error = "MPEG audio";
+        return nullptr;
+    }
+    if (info.frames <= 0 || info.frames == SF_COUNT_MAX || info.samplerate <= 0 || info.channels <= 0) {
+        sf_close(file);
+        error = "no audio frames or unknown length";
+        return nullptr;
+    }
+    if (container == SF_FORMAT_WAV && riffDataCutShort(path)) {
+        sf_close(file);
+        error = "truncated (the data chunk is longer than the file)";
+        return nullptr;
+    }
+    sf_command(file, SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
+    return std::make_unique<SndfileDecoder>(file, info);
+}
+
+}  // namespace audio
