@@ -1,0 +1,48 @@
+// The player without a display: the same start-up, loading phase and frame function over a
+// headless GL framebuffer, with the audio layer on its manual clock so that every frame sees
+// the music (and its spectrum) at exactly the time it is rendered for. Used by demorender.
+// The demo folder becomes the working directory and the program directory while it is open.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/HeadlessGl.h"
+#include "platform/HeadlessWindow.h"
+#include "player/FrameClock.h"
+
+class OfflineSession {
+public:
+    OfflineSession();
+    ~OfflineSession();
+    OfflineSession(const OfflineSession&) = delete;
+    OfflineSession& operator=(const OfflineSession&) = delete;
+
+    // Loads the demo in `root` into a width x height framebuffer. On failure returns false and
+    // error() holds the reason (a failed load has already written the player's message to stderr).
+    bool open(const std::string& root, int width, int height);
+    // Releases the music and the effects and restores the previous working directory.
+    void close();
+
+    const std::string& error() const { return error_; }
+    bool hasMusic() const;
+    // Length of the music in seconds, 0 without music.
+    double musicLengthSeconds() const;
+    // The music file as loaded (relative to the demo folder or absolute); "" without music.
+    std::string musicFile() const;
+
+    // Renders the frame at time t and returns its pixels, RGB with the top row first.
+    std::vector<std::uint8_t> renderFrame(float t);
+
+    int width() const { return gl_.width(); }
+    int height() const { return gl_.height(); }
+
+private:
+    HeadlessGl gl_;
+    HeadlessWindow window_;
+    FixedClock clock_;
+    std::string previousDirectory_;
+    std::string error_;
+    bool open_ = false;
+};
