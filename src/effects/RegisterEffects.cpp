@@ -7,30 +7,35 @@
 // One include per registered class, in the order of the list below.
 #include "effects/Basic3DEffect.h"
 #include "effects/Camera.h"
+#include "effects/ClassicFireEffect.h"
+#include "effects/GrayscaleOverlayEffect.h"
 #include "effects/Lighting.h"
+#include "effects/OverlayEffect.h"
+#include "effects/PlasmaEffect.h"
 #include "effects/RotatingCubeEffect.h"
+#include "effects/VoronoiCausticsEffect.h"
 
 void registerAllEffects() {
     EffectFactory::registerEffect<Basic3DEffect>("Basic3DEffect");
     EffectFactory::registerEffect<Camera>("Camera");
     // CellularLinesEffect
     // CinematicOverlayEffect
-    // ClassicFireEffect
+    EffectFactory::registerEffect<ClassicFireEffect>("ClassicFireEffect");
     // ColorFilterEffect
     // FocusBlurEffect
     // GloomEffect
-    // GrayscaleOverlayEffect
+    EffectFactory::registerEffect<GrayscaleOverlayEffect>("GrayscaleOverlayEffect");
     // LeftfieldAutomataEffect
     EffectFactory::registerEffect<Lighting>("Lighting");
     // MarchingTetraEffect
     // MatrixGreetingsEffect
     // NorwegianFlagEffect
-    // OverlayEffect
-    // PlasmaEffect
+    EffectFactory::registerEffect<OverlayEffect>("OverlayEffect");
+    EffectFactory::registerEffect<PlasmaEffect>("PlasmaEffect");
     // PredatorEffect
     // RadarImageryEffect
     EffectFactory::registerEffect<RotatingCubeEffect>("RotatingCubeEffect");
     // RubixCubeEffect
     // VectorTextEffect
-    // VoronoiCausticsEffect
+    EffectFactory::registerEffect<VoronoiCausticsEffect>("VoronoiCausticsEffect");
 }

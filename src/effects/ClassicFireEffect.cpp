@@ -1,0 +1,137 @@
+// ClassicFireEffect: the automaton runs on one thread because every cell draws from the one
+// shared generator in a fixed order; the colouring pass is per pixel (the sphere-map lookup is
+// precomputed, the field size being fixed) and spread over the cores.
+#include "effects/ClassicFireEffect.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+#include "core/Random.h"
+#include "core/TextureManager.h"
+
+static_assert(std::endian::native == std::endian::little, "pixels are packed as little-endian RGBA words");
+
+namespace {
+
+constexpr int kSize = 256;
+constexpr double kPiDouble = 3.14159265358979323846;
+
+// trunc, then clamp to 0..255; clamping first keeps NaN and huge values away from the int cast.
+inline std::uint32_t heatIndex(float h) {
+    h = h > 0.0f ? h : 0.0f;
+    h = h < 255.0f ? h : 255.0f;
+    return static_cast<std::uint32_t>(static_cast<int>(h));
+}
+
+}  // namespace
+
+void ClassicFireEffect::onInit() {
+    createTrack("intensity", &intensity, 0.0f, 2.0f, 1.2f);
+    createTrack("cooling", &cooling, 0.001f, 0.2f, 0.008f);
+    createTrack("speed", &speed, 0.0f, 5.0f, 1.0f);
+    createTrack("envMapMode", &envMapMode, 0.0f, 1.0f, 1.0f, true, InterpType::Step);
+    width = kSize;
+    height = kSize;
+    heat.assign(65536, 0.0f);
+    nextHeat.assign(static_cast<std::size_t>(width) * height, 0.0f);
+    pixels.assign(static_cast<std::size_t>(width) * height * 4, 255);
+    buildPalette();
+    textureName = "*DynamicFire_" + instanceName + "*";
+    buildSphereMap();
+}
+
+void ClassicFireEffect::buildPalette() {
+    for (int i = 0; i < 256; ++i) {
+        int r, g, b;
+        if (i < 85) {
+            r = 3 * i, g = 0, b = 0;
+        } else if (i < 170) {
+            r = 255, g = 3 * (i - 85), b = 0;
+        } else {
+            r = 255, g = 255, b = std::min(255, 3 * (i - 170));
+        }
+        palette[i] = {static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(b)};
+        paletteWords_[i] = static_cast<std::uint32_t>(r) | static_cast<std::uint32_t>(g) << 8 |
+                           static_cast<std::uint32_t>(b) << 16;
+    }
+}
+
+void ClassicFireEffect::buildSphereMap() {
+    const std::size_t count = static_cast<std::size_t>(width) * height;
+    sphereSource_.assign(count, 0);
+    sphereInside_.assign(count, 0u);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const float nx = 2.0f * static_cast<float>(x) / static_cast<float>(width - 1) - 1.0f;
+            const float ny = 2.0f * static_cast<float>(y) / static_cast<float>(height - 1) - 1.0f;
+            const float d = nx * nx + ny * ny;
+            if (d > 1.0f) continue;
+            const float z = std::sqrt(1.0f - d);
+            const float u = static_cast<float>(std::atan2(2.0f * z * nx, 2.0f * z * z - 1.0f) / (2.0 * kPiDouble) + 0.5);
+            const float v = static_cast<float>(std::asin(2.0f * z * ny) / kPiDouble + 0.5);
+            const int sx = std::clamp(static_cast<int>(std::trunc(u * static_cast<float>(width))), 0, width - 1);
+            const int sy = std::clamp(static_cast<int>(std::trunc(v * static_cast<float>(height))), 0, height - 1);
+            const std::size_t i = static_cast<std::size_t>(y) * width + x;
+            sphereSource_[i] = sy * width + sx;
+            sphereInside_[i] = ~0u;
+        }
+    }
+}
+
+void ClassicFireEffect::onUpdate(float time) {
+    if (time == lastTime) return;
+    lastTime = time;
+    const float rounded = std::round(speed);
+    const int steps = rounded >= 1.0f ? static_cast<int>(std::min(rounded, static_cast<float>(kMaxStepsPerUpdate))) : 1;
+    for (int s = 0; s < steps; ++s) step();
+    colourImage();
+    TextureManager::instance().updateDynamicTexture(textureName, width, height, pixels.data());
+}
+
+void ClassicFireEffect::step() {
+    for (int x = 0; x < width; ++x)
+        heat[static_cast<std::size_t>(x)] = std::clamp(static_cast<float>(runtime::rand() % 255) * intensity, 0.0f, 255.0f);
+
+    const float loss = cooling * 255.0f;
+    for (int y = 1; y < height; ++y) {
+        const float* below = &heat[static_cast<std::size_t>(y - 1) * width];
+        float* row = &nextHeat[static_cast<std::size_t>(y) * width];
+        for (int x = 0; x < width; ++x) {
+            int sx = x + runtime::rand() % 3 - 1;
+            if (sx < 0) sx += width;
+            if (sx >= width) sx -= width;
+            const float h = below[sx] - loss - static_cast<float>(runtime::rand() % 4);
+            row[x] = std::max(0.0f, h);
+        }
+    }
+    // A copy, not a swap: nextHeat's row 0 must stay 0 so the seed row shows as heat 0.
+    std::copy(nextHeat.begin(), nextHeat.end(), heat.begin());
+}
+
+void ClassicFireEffect::colourImage() {
+    const bool sphere = envMapMode >= 0.5f;
+    const float* field = heat.data();
+    const std::uint32_t* words = paletteWords_.data();
+
+#pragma omp parallel for schedule(static)
+    for (int y = 0; y < kSize; ++y) {
+        std::uint32_t row[kSize];
+        const std::size_t start = static_cast<std::size_t>(y) * kSize;
+        if (sphere) {
+            const std::int32_t* source = &sphereSource_[start];
+            const std::uint32_t* inside = &sphereInside_[start];
+            for (int x = 0; x < kSize; ++x) {
+                const std::uint32_t k = heatIndex(field[source[x]]);
+                row[x] = (words[k] | (k > 0 ? 0xFF000000u : 0u)) & inside[x];
+            }
+        } else {
+            for (int x = 0; x < kSize; ++x) {
+                const std::uint32_t k = heatIndex(field[start + static_cast<std::size_t>(x)]);
+                row[x] = words[k] | (k > 0 ? 0xFF000000u : 0u);
+            }
+        }
+        std::memcpy(&pixels[start * 4], row, sizeof row);
+    }
+}

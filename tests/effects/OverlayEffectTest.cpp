@@ -1,0 +1,184 @@
+// OverlayEffect in a real GL context: a store texture shown pixel for pixel when the viewport
+// matches its size (a computed plasma and a PNG file), the rounded texture index, the alpha
+// threshold that leaves frame and depth buffer alone, blending, and the GL state it restores.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+
+#include <array>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <vector>
+
+#include "core/Logger.h"
+#include "core/TextureManager.h"
+#include "effects/OverlayEffect.h"
+#include "effects/PlasmaEffect.h"
+#include "support/GlFixture.h"
+#include "support/GlState.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using Rgba = std::array<std::uint8_t, 4>;
+
+class OverlayEffectTest : public GlFixture {
+protected:
+    OverlayEffectTest() : GlFixture(256, 256) {}
+    void TearDown() override {
+        TextureManager::instance().clear();
+        GlFixture::TearDown();
+    }
+
+    static std::unique_ptr<OverlayEffect> overlay(float texture, float alpha) {
+        auto e = std::make_unique<OverlayEffect>();
+        e->init();
+        e->findTrack("texture")->setKey(0.0f, texture, InterpType::Linear);
+        e->findTrack("alpha")->setKey(0.0f, alpha, InterpType::Linear);
+        e->updateAllTracks(0.0f);
+        return e;
+    }
+    // A 2 x 2 dynamic texture of one colour, registered at the end of the store's list. The
+    // store clamps dynamic textures with GL_CLAMP, so read its colour away from the edges.
+    static void addColour(const char* name, Rgba colour) {
+        std::array<std::uint8_t, 16> texels{};
+        for (std::size_t i = 0; i < texels.size(); ++i) texels[i] = colour[i % 4];
+        TextureManager::instance().updateDynamicTexture(name, 2, 2, texels.data());
+    }
+    static float depthAt(int x, int y) {
+        float depth = -1.0f;
+        glReadPixels(x, y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+        return depth;
+    }
+};
+
+TEST_F(OverlayEffectTest, MakesItsUnboundTracksInTheConstructorAndLogs) {
+    TempDir dir;
+    Logger::instance().open(dir.file("log.txt"), true);
+    OverlayEffect e;
+    Logger::instance().close();
+    std::ifstream in(dir.file("log.txt"));
+    const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(log.find("] OverlayEffect constructor called.\n"), std::string::npos) << log;
+
+    ASSERT_EQ(e.tracks.size(), 2u);
+    KeyframeTrack* texture = e.findTrack("texture");
+    KeyframeTrack* alpha = e.findTrack("alpha");
+    ASSERT_TRUE(texture && alpha);
+    EXPECT_EQ(e.tracks[0], texture);
+    EXPECT_EQ(texture->target, nullptr);
+    EXPECT_EQ(alpha->target, nullptr);
+    EXPECT_EQ(texture->minValue, 0.0f);
+    EXPECT_EQ(texture->maxValue, 50.0f);
+    EXPECT_FALSE(texture->snapToInteger);
+    EXPECT_EQ(texture->evaluate(0.0f), 0.0f);
+    EXPECT_EQ(alpha->evaluate(0.0f), 1.0f);
+    EXPECT_EQ(texture->keys.begin()->second.interp, InterpType::Linear);
+    e.init();
+    EXPECT_EQ(e.tracks.size(), 3u) << "the base adds enabled after the constructor's tracks";
+    EXPECT_EQ(e.tracks[2]->getName(), "enabled");
+}
+
+TEST_F(OverlayEffectTest, ShowsAPlasmaTexturePixelForPixel) {
+    auto plasma = std::make_unique<PlasmaEffect>();
+    plasma->init();
+    plasma->findTrack("envMapMode")->setKey(0.0f, 0.0f, InterpType::Step);
+    plasma->updateAllTracks(2.5f);
+    ASSERT_EQ(TextureManager::instance().getTextureNames(), std::vector<std::string>{"*DynamicPlasma_*"});
+
+    overlay(0.0f, 1.0f)->onRender();
+    // Both are bottom row first: texture row 0 lies at the bottom of the quad.
+    EXPECT_EQ(frame(), plasma->pixels);
+}
+
+TEST_F(OverlayEffectTest, ShowsAPngFileUprightPixelForPixel) {
+    constexpr int w = 64, h = 32;
+    std::vector<std::uint8_t> image;  // file order: top row first
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.insert(image.end(), {static_cast<std::uint8_t>(x * 4), static_cast<std::uint8_t>(y * 8),
+                                       static_cast<std::uint8_t>((x * 7 + y * 13) & 255), 255});
+    TempDir dir;
+    ASSERT_TRUE(stbi_write_png(dir.file("logo.png").c_str(), w, h, 4, image.data(), w * 4));
+    ASSERT_TRUE(TextureManager::instance().getTexture(dir.file("logo.png")));
+
+    ASSERT_TRUE(gl_.resize(w, h)) << gl_.error();
+    glViewport(0, 0, w, h);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    overlay(0.0f, 1.0f)->onRender();
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const std::uint8_t* want = &image[(static_cast<std::size_t>(h - 1 - y) * w + x) * 4];
+            ASSERT_EQ(pixel(x, y), (Rgba{want[0], want[1], want[2], want[3]})) << x << "," << y;
+        }
+    }
+}
+
+TEST_F(OverlayEffectTest, TheTextureIndexIsRoundedToTheNearestPositionInTheStore) {
+    addColour("*red*", {255, 0, 0, 255});
+    addColour("*green*", {0, 255, 0, 255});
+    addColour("*blue*", {0, 0, 255, 255});
+    const std::pair<float, Rgba> cases[] = {
+        {1.6f, {0, 0, 255, 255}}, {1.4f, {0, 255, 0, 255}}, {0.5f, {0, 255, 0, 255}}, {-0.4f, {255, 0, 0, 255}}};
+    for (auto [index, colour] : cases) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        overlay(index, 1.0f)->onRender();
+        EXPECT_EQ(pixel(100, 100), colour) << "texture " << index;
+    }
+}
+
+TEST_F(OverlayEffectTest, AnIndexPastTheEndDrawsNothingButStillClearsTheDepthBuffer) {
+    addColour("*red*", {255, 0, 0, 255});
+    glClearDepth(0.25);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glClearDepth(1.0);
+    const std::vector<std::uint8_t> before = frame();
+    overlay(1.0f, 1.0f)->onRender();
+    EXPECT_EQ(frame(), before);
+    EXPECT_FLOAT_EQ(depthAt(10, 10), 1.0f);
+}
+
+TEST_F(OverlayEffectTest, AlphaJustBelowTheThresholdLeavesFrameAndDepthAlone) {
+    addColour("*white*", {255, 255, 255, 255});
+    glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
+    glClearDepth(0.25);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearDepth(1.0);
+    const std::vector<std::uint8_t> before = frame();
+
+    overlay(0.0f, 0.00099f)->onRender();
+    EXPECT_EQ(frame(), before);
+    EXPECT_FLOAT_EQ(depthAt(10, 10), 0.25f);
+
+    overlay(0.0f, 0.001f)->onRender();
+    EXPECT_FLOAT_EQ(depthAt(10, 10), 1.0f) << "at the threshold it draws, clearing the depth first";
+}
+
+TEST_F(OverlayEffectTest, BlendsByAlphaTimesTheImageAlphaAndRestoresTheGlState) {
+    addColour("*blue*", {0, 0, 255, 255});
+    addColour("*half*", {0, 255, 0, 128});
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHTING);
+    const GlState before = GlState::capture();
+    overlay(0.0f, 0.5f)->onRender();
+    EXPECT_TRUE(GlState::capture() == before) << GlState::capture().differences(before);
+    const Rgba half = pixel(128, 128);
+    EXPECT_NEAR(half[0], 128, 1);
+    EXPECT_EQ(half[1], 0);
+    EXPECT_NEAR(half[2], 128, 1);
+
+    glClear(GL_COLOR_BUFFER_BIT);
+    overlay(1.0f, 0.5f)->onRender();  // 0.5 x 128/255 of green over red
+    const Rgba quarter = pixel(128, 128);
+    EXPECT_NEAR(quarter[0], 191, 1);
+    EXPECT_NEAR(quarter[1], 64, 1);
+}
+
+}  // namespace
