@@ -127,6 +127,7 @@ TEST_F(EffectTest, FromJsonOfToJsonGivesTheSameObject) {
     original.findTrack("speed")->setKey(4.0f, -2.0f, InterpType::EaseInCubic);
     original.findTrack("enabled")->setKey(10.0f, 0.0f, InterpType::Step);
     original.findTrack("mode")->audioSource = AudioHigh;
+    original.findTrack("mode")->getAudioAmountTrack()->setKey(3.0f, 0.5f, InterpType::Linear);
 
     JournalEffect copy;
     copy.init();

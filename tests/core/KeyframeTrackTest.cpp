@@ -197,13 +197,13 @@ TEST(KeyframeTrackAudio, BandSumsUseTheirBinsAndWeights) {
     EXPECT_EQ(audioBandLevel(bins, 4), 0.0f);
 }
 
-// A 16-bit stereo PCM WAV of a 130 Hz + 2 kHz tone, written byte by byte.
+// A 16-bit stereo PCM WAV of a 130 Hz (low band) + 1 kHz (mid band) tone, written byte by byte.
 std::string writeToneWav(const TempDir& dir, float seconds) {
     const int rate = 44100, channels = 2;
     const int frames = static_cast<int>(seconds * rate);
     std::string data;
     for (int i = 0; i < frames; ++i) {
-        float s = 0.4f * std::sin(2 * 3.14159265f * 130.0f * i / rate) + 0.4f * std::sin(2 * 3.14159265f * 2000.0f * i / rate);
+        float s = 0.4f * std::sin(2 * 3.14159265f * 130.0f * i / rate) + 0.4f * std::sin(2 * 3.14159265f * 1000.0f * i / rate);
         auto v = static_cast<std::int16_t>(s * 32767);
         for (int c = 0; c < channels; ++c) data.append(reinterpret_cast<const char*>(&v), 2);
     }

@@ -152,8 +152,8 @@ TEST_F(ProjectLoaderTest, SavedTracksComeBackAndThePostPassRunsAtTimeZero) {
     EXPECT_FLOAT_EQ(fx->speed, -4.0f);  // a key at time 0 holds until the next key
     fx->updateAllTracks(2.0f);
     EXPECT_FLOAT_EQ(fx->speed, 6.0f);
-    // fromJson stored the slot once, the post-pass stored it again; then onUpdate(0) ran.
-    EXPECT_EQ(effectJournal(), (std::vector<std::string>{"texture:1=Data/Textures/x.png", "texture:1=Data/Textures/x.png",
+    // fromJson stored both slots, the post-pass the non-empty one again; then onUpdate(0) ran.
+    EXPECT_EQ(effectJournal(), (std::vector<std::string>{"texture:0=", "texture:1=Data/Textures/x.png", "texture:1=Data/Textures/x.png",
                                                           "update:fx@0.000000", "update:fx@1.000000",
                                                           "update:fx@2.000000"}));
 }
