@@ -57,6 +57,7 @@ bool OfflineSession::open(const std::string& root, int width, int height) {
 void OfflineSession::close() {
     if (!open_) return;
     shutdownPlayer();
+    BASS_Free();  // a failed music load leaves the output initialised; the next session starts clean
     gl_.destroy();
     std::error_code fsError;
     if (!previousDirectory_.empty()) std::filesystem::current_path(previousDirectory_, fsError);
