@@ -41,8 +41,8 @@ bool CrashTrace::pollTraceToggle() {
     return tracing;
 }
 
-void CrashTrace::tracePoint(const char* sourceFile, const char* function, int line,
-                            const std::string& message, const std::string& extra) {
+void CrashTrace::tracePoint(const char* sourceFile, const char* function, int line, std::string_view message,
+                            std::string_view extra) {
     if (!pollTraceToggle()) return;
     std::ofstream file(kFileName, std::ios::out | std::ios::app);
     if (!file) return;

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 class CrashTrace {
 public:
@@ -17,8 +18,10 @@ public:
     static bool pollTraceToggle();
     // `sourceFile` is the caller's __FILE__; its base name (without directory and extension)
     // heads the line: "[EffectManager -> EffectManager::render @ Linje 147] message".
-    static void tracePoint(const char* sourceFile, const char* function, int line,
-                           const std::string& message, const std::string& extra = std::string());
+    // Views, not strings: trace points run twice per effect per frame and must cost nothing
+    // while tracing is off.
+    static void tracePoint(const char* sourceFile, const char* function, int line, std::string_view message,
+                           std::string_view extra = {});
     static bool isTracing();
     static std::string sourceBaseName(const char* sourceFile);
 
