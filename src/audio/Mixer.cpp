@@ -99,16 +99,17 @@ void Mixer::render(float* out, int frames, std::int64_t nowNs) {
     }
     for (int i = 0; i < 2 * frames; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
 
+    // Release stores after the odd count: a reader that sees any new value also sees the odd
+    // (or a later) count on its second look, and retries.
     const std::uint32_t sequence = sequence_.load(std::memory_order_relaxed);
     sequence_.store(sequence + 1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
     for (std::size_t i = 0; i < mixed.size(); ++i) {
         if (!mixed[i]) continue;
-        mixed[i]->blockGeneration.store(generations[i], std::memory_order_relaxed);
-        mixed[i]->blockStartTicks.store(startTicks[i], std::memory_order_relaxed);
-        mixed[i]->blockEndTicks.store(endTicks[i], std::memory_order_relaxed);
+        mixed[i]->blockGeneration.store(generations[i], std::memory_order_release);
+        mixed[i]->blockStartTicks.store(startTicks[i], std::memory_order_release);
+        mixed[i]->blockEndTicks.store(endTicks[i], std::memory_order_release);
     }
-    renderNs_.store(nowNs, std::memory_order_relaxed);
+    renderNs_.store(nowNs, std::memory_order_release);
     sequence_.store(sequence + 2, std::memory_order_release);
 
     rendering_.store(false);
@@ -121,11 +122,10 @@ std::int64_t Mixer::audibleFrame(const Voice& voice, std::int64_t nowNs) const {
     std::int64_t renderNs = 0;
     for (;;) {
         const std::uint32_t before = sequence_.load(std::memory_order_acquire);
-        generation = voice.blockGeneration.load(std::memory_order_relaxed);
-        start = voice.blockStartTicks.load(std::memory_order_relaxed);
-        end = voice.blockEndTicks.load(std::memory_order_relaxed);
-        renderNs = renderNs_.load(std::memory_order_relaxed);
-        std::atomic_thread_fence(std::memory_order_acquire);
+        generation = voice.blockGeneration.load(std::memory_order_acquire);
+        start = voice.blockStartTicks.load(std::memory_order_acquire);
+        end = voice.blockEndTicks.load(std::memory_order_acquire);
+        renderNs = renderNs_.load(std::memory_order_acquire);
         if ((before & 1) == 0 && sequence_.load(std::memory_order_relaxed) == before) break;
         std::this_thread::yield();
     }

@@ -1,10 +1,16 @@
 // MPEG audio through libmpg123: gapless (encoder delay and padding removed per the LAME tag),
 // always 16-bit output, and a full frame scan at open so the length is exact from the start.
 // A file whose LAME/Info header announces clearly more audio than the scan finds is refused as
-// truncated. Does not follow format changes inside a file: decoding ends at such a change.
+// truncated. The compressed file is read into memory first: libmpg123 reads each frame with its
+// own small reads, which made the scan of a 5-minute file cost tens of milliseconds in system
+// calls. Does not follow format changes inside a file: decoding ends at such a change.
 #include <mpg123.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <mutex>
+#include <vector>
 
 #include "Decoder.h"
 
@@ -30,9 +36,56 @@ public:
     std::size_t read(std::int16_t* out, std::size_t maxFrames) override;
 
 private:
+    bool load(const std::string& path, std::string& error);
+    // libmpg123's reader callbacks over `bytes_`.
+    static mpg123_ssize_t readBytes(void* self, void* buffer, std::size_t count);
+    static off_t seekBytes(void* self, off_t offset, int whence);
+
     mpg123_handle* handle_;
+    std::vector<unsigned char> bytes_;
+    std::size_t position_ = 0;
     bool ended_ = false;
 };
+
+bool Mpg123Decoder::load(const std::string& path, std::string& error) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        error = "cannot read the file";
+        return false;
+    }
+    bool ok = std::fseek(file, 0, SEEK_END) == 0;
+    const long size = ok ? std::ftell(file) : -1;
+    ok = ok && size > 0 && std::fseek(file, 0, SEEK_SET) == 0;
+    if (ok) {
+        bytes_.resize(static_cast<std::size_t>(size));
+        ok = std::fread(bytes_.data(), 1, bytes_.size(), file) == bytes_.size();
+    }
+    std::fclose(file);
+    if (!ok) error = "cannot read the file";
+    return ok;
+}
+
+mpg123_ssize_t Mpg123Decoder::readBytes(void* self, void* buffer, std::size_t count) {
+    auto* decoder = static_cast<Mpg123Decoder*>(self);
+    const std::size_t available = decoder->bytes_.size() - decoder->position_;
+    const std::size_t n = std::min(count, available);
+    std::memcpy(buffer, decoder->bytes_.data() + decoder->position_, n);
+    decoder->position_ += n;
+    return static_cast<mpg123_ssize_t>(n);
+}
+
+off_t Mpg123Decoder::seekBytes(void* self, off_t offset, int whence) {
+    auto* decoder = static_cast<Mpg123Decoder*>(self);
+    const auto size = static_cast<off_t>(decoder->bytes_.size());
+    const off_t base = whence == SEEK_SET   ? 0
+                       : whence == SEEK_CUR ? static_cast<off_t>(decoder->position_)
+                                            : size;
+    const off_t target = base + offset;
+    if (whence != SEEK_SET && whence != SEEK_CUR && whence != SEEK_END) return -1;
+    if (target < 0 || target > size) return -1;
+    decoder->position_ = static_cast<std::size_t>(target);
+    return target;
+}
 
 bool Mpg123Decoder::open(const std::string& path, std::string& error) {
     mpg123_param(handle_, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0.0);
@@ -44,7 +97,10 @@ bool Mpg123Decoder::open(const std::string& path, std::string& error) {
     for (std::size_t i = 0; i < rateCount; ++i)
         mpg123_format(handle_, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
 
-    if (mpg123_open(handle_, path.c_str()) != MPG123_OK) {
+    if (!load(path, error)) return false;
+    if (mpg123_replace_reader_handle(handle_, &Mpg123Decoder::readBytes, &Mpg123Decoder::seekBytes, nullptr) !=
+            MPG123_OK ||
+        mpg123_open_handle(handle_, this) != MPG123_OK) {
         error = std::string("mpg123 cannot open it: ") + mpg123_strerror(handle_);
         return false;
     }
