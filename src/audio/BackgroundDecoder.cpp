@@ -30,7 +30,10 @@ void BackgroundDecoder::run(std::unique_ptr<Decoder> decoder, PcmBuffer& target,
     bool more = true;
     while (more && target.ready() < total && !stop_.load(std::memory_order_relaxed))
         more = decodeInto(*decoder, target, target.ready() + step);
-    if (!stop_.load(std::memory_order_relaxed) && target.ready() < total)
+    // Stopped early: the stream is being freed and nobody reads the rest, so it is not zeroed
+    // (which would touch every page of a long file on the way out).
+    if (stop_.load(std::memory_order_relaxed)) return;
+    if (target.ready() < total)
         logLine("Audio: ", name, " ends ", total - target.ready(), " frames before its announced length; ",
                 "the rest plays as silence");
     target.finish();

@@ -45,7 +45,8 @@ public:
         }
         // The device starts paused, so the mixer exists before the first callback.
         mixer_ = std::make_unique<Mixer>(obtained.freq);
-        description_ = std::string("SDL ") + SDL_GetCurrentAudioDriver() + ", " +
+        const char* driver = SDL_GetCurrentAudioDriver();
+        description_ = std::string("SDL ") + (driver ? driver : "audio") + ", " +
                        std::to_string(obtained.freq) + " Hz, " + std::to_string(obtained.samples) +
                        " frames per buffer";
         SDL_PauseAudioDevice(device_, 0);
