@@ -130,9 +130,9 @@ const char* requestedPath(const char* function, BOOL mem, const void* file, QWOR
     return static_cast<const char*>(file);
 }
 
-std::unique_ptr<Decoder> openForLoad(const std::string& path) {
+std::unique_ptr<Decoder> openForLoad(const std::string& path, bool allowMpeg) {
     std::string error;
-    auto decoder = openDecoder(path, error);
+    auto decoder = openDecoder(path, error, allowMpeg);
     if (!decoder) logLine("Audio: cannot load ", path, ": ", error);
     return decoder;
 }
@@ -204,7 +204,7 @@ HSAMPLE BASS_SampleLoad(BOOL mem, const void* file, QWORD offset, DWORD length, 
         const char* requested = requestedPath("BASS_SampleLoad", mem, file, offset, length);
         if (!requested) return 0;
         const std::string path(requested);
-        auto decoder = openForLoad(path);
+        auto decoder = openForLoad(path, false);
         if (!decoder) return 0;
         auto pcm = bufferFor(*decoder, path);
         if (!pcm) return 0;
@@ -256,7 +256,7 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD le
         const char* requested = requestedPath("BASS_StreamCreateFile", mem, file, offset, length);
         if (!requested) return 0;
         const std::string path(requested);
-        auto decoder = openForLoad(path);
+        auto decoder = openForLoad(path, true);
         if (!decoder) return 0;
         auto pcm = bufferFor(*decoder, path);
         if (!pcm) return 0;

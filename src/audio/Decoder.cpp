@@ -23,7 +23,7 @@ bool looksLikeMpeg(const std::array<unsigned char, 4>& head) {
 
 }  // namespace
 
-std::unique_ptr<Decoder> openDecoder(const std::string& path, std::string& error) {
+std::unique_ptr<Decoder> openDecoder(const std::string& path, std::string& error, bool allowMpeg) {
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
     if (ec || !std::filesystem::exists(status)) {
@@ -48,10 +48,16 @@ std::unique_ptr<Decoder> openDecoder(const std::string& path, std::string& error
         }
         in.read(reinterpret_cast<char*>(head.data()), head.size());
     }
-    if (looksLikeMpeg(head)) return openMpg123Decoder(path, error);
-    bool isMpeg = false;
-    auto decoder = openSndfileDecoder(path, error, isMpeg);
-    if (!decoder && isMpeg) return openMpg123Decoder(path, error);
+    bool isMpeg = looksLikeMpeg(head);
+    std::unique_ptr<Decoder> decoder;
+    if (!isMpeg) decoder = openSndfileDecoder(path, error, isMpeg);
+    if (!decoder && isMpeg) {
+        if (!allowMpeg) {
+            error = "MPEG audio cannot be loaded as a sample";
+            return nullptr;
+        }
+        return openMpg123Decoder(path, error);
+    }
     return decoder;
 }
 

@@ -25,8 +25,9 @@ protected:
     PcmFormat format_;
 };
 
-// Null with `error` set when the path is no readable, complete audio file.
-std::unique_ptr<Decoder> openDecoder(const std::string& path, std::string& error);
+// Null with `error` set when the path is no readable, complete audio file. Samples take no MPEG
+// audio (`allowMpeg` false): an MP3 behind a ".wav" name is refused rather than guessed at.
+std::unique_ptr<Decoder> openDecoder(const std::string& path, std::string& error, bool allowMpeg = true);
 
 // Decodes into `pcm` until `untilFrame` frames are ready or the decoder runs dry, then publishes.
 // Returns false when the decoder ran dry before `untilFrame`.

@@ -89,15 +89,15 @@ TEST_F(BassTest, WavLengthIsExactInBytesAndSeconds) {
 TEST_F(BassTest, Mp3LengthIsExactAfterGaplessDecoding) {
     const std::string stereo = mp3("stereo.mp3", signals::tones({{440, 0.5}}, 12345, 44100, 2), 2, 44100);
     const std::string mono = mp3("mono.mp3", signals::tones({{440, 0.5}}, 10000, 22050, 1), 1, 22050);
-    for (const HCHANNEL channel : {stream(stereo), sampleChannel(stereo)}) {
-        ASSERT_NE(channel, 0u);
-        EXPECT_EQ(BASS_ChannelGetLength(channel, BASS_POS_BYTE), 12345u * 4);
-        EXPECT_DOUBLE_EQ(BASS_ChannelBytes2Seconds(channel, 12345u * 4), 12345.0 / 44100);
-    }
-    for (const HCHANNEL channel : {stream(mono), sampleChannel(mono)}) {
-        ASSERT_NE(channel, 0u);
-        EXPECT_EQ(BASS_ChannelGetLength(channel, BASS_POS_BYTE), 10000u * 2);
-    }
+    const HSTREAM stereoStream = stream(stereo);
+    ASSERT_NE(stereoStream, 0u);
+    EXPECT_EQ(BASS_ChannelGetLength(stereoStream, BASS_POS_BYTE), 12345u * 4);
+    EXPECT_DOUBLE_EQ(BASS_ChannelBytes2Seconds(stereoStream, 12345u * 4), 12345.0 / 44100);
+    const HSTREAM monoStream = stream(mono);
+    ASSERT_NE(monoStream, 0u);
+    EXPECT_EQ(BASS_ChannelGetLength(monoStream, BASS_POS_BYTE), 10000u * 2);
+    // MPEG audio plays as a stream only.
+    EXPECT_EQ(BASS_SampleLoad(0, stereo.c_str(), 0, 0, 1, 0), 0u);
 }
 
 TEST_F(BassTest, SilentOutputPositionAdvancesAtRealTimeRate) {
@@ -387,13 +387,15 @@ TEST_F(BassBadFileTest, MissingEmptyTruncatedCorruptAndDirectoriesAreRefused) {
     expectRefused(dir_.path().string());
 }
 
-// The content decides the decoder, not the name.
-TEST_F(BassBadFileTest, Mp3NamedWavAndWavWithoutExtensionDecodeByContent) {
+// The content decides the decoder, not the name; but a sample takes no MPEG audio, so an MP3
+// renamed ".wav" is refused (channel 0) while the same file loads as a stream.
+TEST_F(BassBadFileTest, Mp3NamedWavIsRefusedAsASampleAndWavWithoutExtensionDecodesByContent) {
     const std::string asWav = dir_.file("really-an-mp3.wav");
     ASSERT_TRUE(writeMp3File(asWav, signals::tones({{440, 0.5}}, 12345, 44100, 2), 2, 44100));
-    const HCHANNEL fromMp3 = sampleChannel(asWav);
-    ASSERT_NE(fromMp3, 0u);
-    EXPECT_EQ(BASS_ChannelGetLength(fromMp3, BASS_POS_BYTE), 12345u * 4);
+    EXPECT_EQ(BASS_SampleLoad(0, asWav.c_str(), 0, 0, 1, 0), 0u);
+    const HSTREAM asStream = stream(asWav);
+    ASSERT_NE(asStream, 0u);
+    EXPECT_EQ(BASS_ChannelGetLength(asStream, BASS_POS_BYTE), 12345u * 4);
 
     const HSTREAM fromWav = stream(wav("no-extension", signals::noise(777, 1, 100), 1, 44100));
     ASSERT_NE(fromWav, 0u);

@@ -122,8 +122,10 @@ TEST_F(MusicPlayerTest, BadFilesGiveChannelZeroAndTheLogLine) {
     dir_.write("junk.wav", "RIFF....WAVEjunk that is no audio at all");
     const std::string cutWav = wav("cut.wav");
     std::filesystem::resize_file(cutWav, 2000);
+    const std::string renamedMp3 = dir_.file("renamed.wav");
+    ASSERT_TRUE(writeMp3File(renamedMp3, signals::tones({{440, 0.5}}, 4410, 44100, 2), 2, 44100));
     for (const std::string& path : {dir_.file("missing.mp3"), dir_.file("empty.mp3"), dir_.file("junk.wav"),
-                                    cutWav, dir_.file("folder.wav"), dir_.path().string()}) {
+                                    cutWav, renamedMp3, dir_.file("folder.wav"), dir_.path().string()}) {
         EXPECT_FALSE(loadMusic(path)) << path;
         ASSERT_NE(getMusicPlayer(), nullptr);
         EXPECT_EQ(getMusicPlayer()->channel, 0u);
