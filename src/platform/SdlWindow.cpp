@@ -20,6 +20,15 @@ bool SdlWindow::create() {
         error_ = std::string("cannot start the video system: ") + SDL_GetError();
         return false;
     }
+    // Without a display SDL falls back to drivers that draw nowhere; a demo nobody can see
+    // would play to its end unnoticed. Only an explicit SDL_VIDEODRIVER may choose them.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* requested = std::getenv("SDL_VIDEODRIVER");
+    if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
+        !(requested && *requested)) {
+        error_ = "there is no display to open it on (DISPLAY and WAYLAND_DISPLAY are not usable)";
+        return false;
+    }
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);

@@ -223,3 +223,17 @@ exit $code
     EXPECT_EQ(dir.read("player.err"), "Error: Failed to load Data/demo.json\n");
     EXPECT_GT(playerSeconds(), 1.0);
 }
+
+TEST_F(PlayerEndToEndTest, WithoutADisplayItSaysSoAndExits255) {
+    dir.write("Data/demo.json", "{}");
+    ProcessOptions options;
+    options.workingDirectory = dir.path().string();
+    options.environment = {{"DISPLAY", std::nullopt}, {"WAYLAND_DISPLAY", std::nullopt}, {"DEMO_NO_DIALOGS", "1"},
+                           {"DEMO_AUDIO", "null"}, {"SDL_VIDEODRIVER", std::nullopt}};
+    options.timeoutSeconds = 60;
+    const ProcessResult run = runProcess({"./demoplayer"}, options);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 255);
+    EXPECT_NE(run.err.find("Error: Cannot open the demo window: "), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("Advarsel"), std::string::npos) << "it went on loading";
+}
