@@ -2,7 +2,9 @@
 // the cores and each row runs as loops the compiler vectorises (an AVX2 clone where the
 // processor has it). The sines are evaluated in double precision and rounded once, which
 // gives the C library's sinf result except in rare last-bit cases; the bytes then agree with
-// the plain per-pixel formula (computeRowsScalar) apart from rare off-by-one channels.
+// the plain per-pixel formula (computeRowsScalar) apart from rare off-by-one channels. The
+// sphere-map coordinates are computed once (the image size is fixed), and the three colour
+// sines of a pixel come from one sine and cosine.
 #include "effects/PlasmaEffect.h"
 
 #include <bit>
