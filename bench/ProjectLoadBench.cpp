@@ -15,7 +15,7 @@ namespace {
 class TwentyTrackEffect : public Effect {
 public:
     void onInit() override {
-        for (int i = 0; i < 20; ++i) createTrack("p" + std::to_string(i), &values[i], 0.0f, 1.0f, 0.5f);
+        for (int i = 0; i < 20; ++i) createTrack(std::string(1, 'p').append(std::to_string(i)), &values[i], 0.0f, 1.0f, 0.5f);
     }
     void onUpdate(float) override {}
     void onRender() override {}
@@ -28,7 +28,7 @@ std::string writeProject() {
     for (int e = 0; e < 500; ++e) {
         TwentyTrackEffect effect;
         effect.init();
-        effect.instanceName = "effect " + std::to_string(e);
+        effect.instanceName = std::string("effect ").append(std::to_string(e));
         for (ITrack* track : effect.tracks)
             for (int k = 1; k <= 8; ++k)
                 static_cast<KeyframeTrack*>(track)->setKey(2.0f * k, 0.1f * k, InterpType::EaseInOutQuad);
