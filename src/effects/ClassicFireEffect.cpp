@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "core/Random.h"
+#include "core/SphereMap.h"
 #include "core/TextureManager.h"
 
 static_assert(std::endian::native == std::endian::little, "pixels are packed as little-endian RGBA words");
@@ -17,7 +18,6 @@ static_assert(std::endian::native == std::endian::little, "pixels are packed as 
 namespace {
 
 constexpr int kSize = 256;
-constexpr double kPiDouble = 3.14159265358979323846;
 
 // trunc, then clamp to 0..255; clamping first keeps NaN and huge values away from the int cast.
 inline std::uint32_t heatIndex(float h) {
@@ -60,23 +60,16 @@ void ClassicFireEffect::buildPalette() {
 }
 
 void ClassicFireEffect::buildSphereMap() {
-    const std::size_t count = static_cast<std::size_t>(width) * height;
-    sphereSource_.assign(count, 0);
-    sphereInside_.assign(count, 0u);
+    const SphereMap map = makeSphereMap(width, height);
+    sphereSource_.assign(map.u.size(), 0);
+    sphereInside_ = map.inside;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            const float nx = 2.0f * static_cast<float>(x) / static_cast<float>(width - 1) - 1.0f;
-            const float ny = 2.0f * static_cast<float>(y) / static_cast<float>(height - 1) - 1.0f;
-            const float d = nx * nx + ny * ny;
-            if (d > 1.0f) continue;
-            const float z = std::sqrt(1.0f - d);
-            const float u = static_cast<float>(std::atan2(2.0f * z * nx, 2.0f * z * z - 1.0f) / (2.0 * kPiDouble) + 0.5);
-            const float v = static_cast<float>(std::asin(2.0f * z * ny) / kPiDouble + 0.5);
-            const int sx = std::clamp(static_cast<int>(std::trunc(u * static_cast<float>(width))), 0, width - 1);
-            const int sy = std::clamp(static_cast<int>(std::trunc(v * static_cast<float>(height))), 0, height - 1);
             const std::size_t i = static_cast<std::size_t>(y) * width + x;
+            if (!map.inside[i]) continue;
+            const int sx = std::clamp(static_cast<int>(std::trunc(map.u[i] * static_cast<float>(width))), 0, width - 1);
+            const int sy = std::clamp(static_cast<int>(std::trunc(map.v[i] * static_cast<float>(height))), 0, height - 1);
             sphereSource_[i] = sy * width + sx;
-            sphereInside_[i] = ~0u;
         }
     }
 }

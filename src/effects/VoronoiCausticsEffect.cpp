@@ -16,6 +16,7 @@
 #endif
 
 #include "core/Logger.h"
+#include "core/SphereMap.h"
 #include "core/TextureManager.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
@@ -29,7 +30,6 @@ static_assert(std::endian::native == std::endian::little, "pixels are packed as 
 namespace {
 
 constexpr int kSize = 256;
-constexpr double kPiDouble = 3.14159265358979323846;
 // Beyond this many cells (absurd scales) the plain formula is cheaper than the table.
 constexpr float kMaxCellsAcross = 256.0f;
 
@@ -132,23 +132,10 @@ void VoronoiCausticsEffect::onInit() {
 }
 
 void VoronoiCausticsEffect::buildSphereMap() {
-    const std::size_t count = static_cast<std::size_t>(width) * height;
-    sphereU_.assign(count, 0.0f);
-    sphereV_.assign(count, 0.0f);
-    sphereInside_.assign(count, 0u);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const float nx = 2.0f * static_cast<float>(x) / static_cast<float>(width - 1) - 1.0f;
-            const float ny = 2.0f * static_cast<float>(y) / static_cast<float>(height - 1) - 1.0f;
-            const float d = nx * nx + ny * ny;
-            if (d > 1.0f) continue;
-            const float z = std::sqrt(1.0f - d);
-            const std::size_t i = static_cast<std::size_t>(y) * width + x;
-            sphereU_[i] = static_cast<float>(std::atan2(2.0f * z * nx, 2.0f * z * z - 1.0f) / (2.0 * kPiDouble) + 0.5);
-            sphereV_[i] = static_cast<float>(std::asin(2.0f * z * ny) / kPiDouble + 0.5);
-            sphereInside_[i] = ~0u;
-        }
-    }
+    SphereMap map = makeSphereMap(width, height);
+    sphereU_ = std::move(map.u);
+    sphereV_ = std::move(map.v);
+    sphereInside_ = std::move(map.inside);
     // Outside pixels keep 0, which lies in the range too, so they index valid cells.
     auto [lowU, highU] = std::minmax_element(sphereU_.begin(), sphereU_.end());
     auto [lowV, highV] = std::minmax_element(sphereV_.begin(), sphereV_.end());
