@@ -15,6 +15,7 @@
 #include "support/GlFixture.h"
 #include "support/TempDir.h"
 #include "support/TestEffects.h"
+#include "support/WavWriter.h"
 
 namespace {
 
@@ -45,6 +46,10 @@ protected:
         collapsed.clear();
         return loadProject(dir.write("Data/demo.json", json), effects, collapsed);
     }
+    void restartLog() {
+        Logger::instance().close();
+        Logger::instance().open(dir.file("log.txt"), true);  // truncates
+    }
     // Log lines without their "[HH:MM:SS] " stamps.
     std::vector<std::string> logLines() {
         std::vector<std::string> lines;
@@ -53,13 +58,8 @@ protected:
         return lines;
     }
     void writeWav(const std::string& name) {
-        std::vector<std::int16_t> samples(44100, 1000);
-        auto le32 = [](std::uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); };
-        auto le16 = [](std::uint16_t v) { return std::string(reinterpret_cast<const char*>(&v), 2); };
-        std::string data(reinterpret_cast<const char*>(samples.data()), samples.size() * 2);
-        dir.write(name, "RIFF" + le32(36 + static_cast<std::uint32_t>(data.size())) + "WAVEfmt " + le32(16) + le16(1) +
-                            le16(1) + le32(44100) + le32(88200) + le16(2) + le16(16) + "data" +
-                            le32(static_cast<std::uint32_t>(data.size())) + data);
+        std::filesystem::create_directories(std::filesystem::path(dir.file(name)).parent_path());
+        ASSERT_TRUE(writeWavFile(dir.file(name), std::vector<std::int16_t>(44100, 1000), 1, 44100));
     }
 
     TempDir dir;
@@ -75,10 +75,7 @@ TEST_F(ProjectLoaderTest, AnEmptyObjectLoadsWithDefaults) {
     EXPECT_EQ(getMusicPlayer(), nullptr);
     EXPECT_TRUE(effects.empty());
     EXPECT_TRUE(logLines().empty());
-}
-
-TEST_F(ProjectLoaderTest, OtherRootsAreValidAndEmpty) {
-    EXPECT_TRUE(load("[1, 2, 3]"));
+    EXPECT_TRUE(load("[1, 2, 3]"));  // other roots are valid and empty
     EXPECT_TRUE(load(R"({"project": 5, "unknown": true})"));
     EXPECT_EQ(projectWidth, 960);
 }
@@ -96,14 +93,13 @@ TEST_F(ProjectLoaderTest, InvalidJsonLogsTheParserMessageAndFails) {
     EXPECT_TRUE(effects.empty());
 }
 
-TEST_F(ProjectLoaderTest, ResolutionIsTruncatedAndLogged) {
+TEST_F(ProjectLoaderTest, ResolutionIsTruncatedLoggedAndKeptPositive) {
     ASSERT_TRUE(load(R"({"project": {"resolution": [640.9, 360]}})"));
     EXPECT_EQ(projectWidth, 640);
     EXPECT_EQ(projectHeight, 360);
     EXPECT_EQ(logLines(), std::vector<std::string>{"Loaded Resolution: 640x360"});
-}
 
-TEST_F(ProjectLoaderTest, ResolutionBelowOneFallsBackToTheDefault) {
+    restartLog();  // below 1: the default, with a line saying so
     ASSERT_TRUE(load(R"({"project": {"resolution": [true, 0.5]}})"));
     EXPECT_EQ(projectWidth, 960);
     EXPECT_EQ(projectHeight, 540);
@@ -200,9 +196,7 @@ TEST_F(ProjectLoaderTest, EveryWrongTypeFailsTheLoadWithOneLineAndNothingKept) {
         R"({"textures": [["a.png"]]})",
     };
     for (const char* text : bad) {
-        std::filesystem::remove(dir.file("log.txt"));
-        Logger::instance().close();
-        Logger::instance().open(dir.file("log.txt"), true);
+        restartLog();
         effectJournal().clear();
         EXPECT_FALSE(load(text)) << text;
         EXPECT_TRUE(effects.empty()) << text;
