@@ -1,6 +1,7 @@
 // OverlayEffect in a real GL context: a store texture shown pixel for pixel when the viewport
 // matches its size (a computed plasma and a PNG file), the rounded texture index, the alpha
-// threshold that leaves frame and depth buffer alone, blending, and the GL state it restores.
+// threshold that leaves frame and depth buffer alone, and blending. The generic test over all
+// effects checks the GL state it restores.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -10,8 +11,6 @@
 
 #include <array>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -20,8 +19,8 @@
 #include "effects/OverlayEffect.h"
 #include "effects/PlasmaEffect.h"
 #include "support/GlFixture.h"
-#include "support/GlState.h"
 #include "support/TempDir.h"
+#include "support/TrackTable.h"
 
 namespace {
 
@@ -34,7 +33,6 @@ protected:
         TextureManager::instance().clear();
         GlFixture::TearDown();
     }
-
     static std::unique_ptr<OverlayEffect> overlay(float texture, float alpha) {
         auto e = std::make_unique<OverlayEffect>();
         e->init();
@@ -43,12 +41,16 @@ protected:
         e->updateAllTracks(0.0f);
         return e;
     }
-    // A 2 x 2 dynamic texture of one colour, registered at the end of the store's list. The
-    // store clamps dynamic textures with GL_CLAMP, so read its colour away from the edges.
+    // A 2 x 2 dynamic texture of one colour at the end of the store's list.
     static void addColour(const char* name, Rgba colour) {
         std::array<std::uint8_t, 16> texels{};
         for (std::size_t i = 0; i < texels.size(); ++i) texels[i] = colour[i % 4];
         TextureManager::instance().updateDynamicTexture(name, 2, 2, texels.data());
+    }
+    static void clearDepthTo(double depth) {
+        glClearDepth(depth);
+        glClear(GL_DEPTH_BUFFER_BIT);
+        glClearDepth(1.0);
     }
     static float depthAt(int x, int y) {
         float depth = -1.0f;
@@ -57,48 +59,34 @@ protected:
     }
 };
 
-TEST_F(OverlayEffectTest, MakesItsUnboundTracksInTheConstructorAndLogs) {
+TEST_F(OverlayEffectTest, LogsAndMakesItsUnboundTracksInTheConstructor) {
     TempDir dir;
     Logger::instance().open(dir.file("log.txt"), true);
     OverlayEffect e;
     Logger::instance().close();
-    std::ifstream in(dir.file("log.txt"));
-    const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_NE(log.find("] OverlayEffect constructor called.\n"), std::string::npos) << log;
-
-    ASSERT_EQ(e.tracks.size(), 2u);
-    KeyframeTrack* texture = e.findTrack("texture");
-    KeyframeTrack* alpha = e.findTrack("alpha");
-    ASSERT_TRUE(texture && alpha);
-    EXPECT_EQ(e.tracks[0], texture);
-    EXPECT_EQ(texture->target, nullptr);
-    EXPECT_EQ(alpha->target, nullptr);
-    EXPECT_EQ(texture->minValue, 0.0f);
-    EXPECT_EQ(texture->maxValue, 50.0f);
-    EXPECT_FALSE(texture->snapToInteger);
-    EXPECT_EQ(texture->evaluate(0.0f), 0.0f);
-    EXPECT_EQ(alpha->evaluate(0.0f), 1.0f);
-    EXPECT_EQ(texture->keys.begin()->second.interp, InterpType::Linear);
+    EXPECT_NE(dir.read("log.txt").find("] OverlayEffect constructor called.\n"), std::string::npos);
+    EXPECT_EQ(e.tracks.size(), 2u);
     e.init();
-    EXPECT_EQ(e.tracks.size(), 3u) << "the base adds enabled after the constructor's tracks";
-    EXPECT_EQ(e.tracks[2]->getName(), "enabled");
+    expectTrackTable(e, {
+                            {"texture", 0, 50, 0.0f, false, InterpType::Linear},
+                            {"alpha", 0, 1, 1.0f, false, InterpType::Linear},
+                            {"enabled", 0, 1, 1.0f, true, InterpType::Step, &e.enabled},
+                        });
+    EXPECT_EQ(e.findTrack("texture")->target, nullptr);
+    EXPECT_EQ(e.findTrack("alpha")->target, nullptr);
 }
 
-TEST_F(OverlayEffectTest, ShowsAPlasmaTexturePixelForPixel) {
-    auto plasma = std::make_unique<PlasmaEffect>();
-    plasma->init();
-    plasma->findTrack("envMapMode")->setKey(0.0f, 0.0f, InterpType::Step);
-    plasma->updateAllTracks(2.5f);
-    ASSERT_EQ(TextureManager::instance().getTextureNames(), std::vector<std::string>{"*DynamicPlasma_*"});
-
+// Both images are bottom row first in memory; the PNG file is top row first.
+TEST_F(OverlayEffectTest, ShowsAPlasmaTextureAndAPngFilePixelForPixel) {
+    PlasmaEffect plasma;
+    plasma.init();
+    plasma.findTrack("envMapMode")->setKey(0.0f, 0.0f, InterpType::Step);
+    plasma.updateAllTracks(2.5f);
     overlay(0.0f, 1.0f)->onRender();
-    // Both are bottom row first: texture row 0 lies at the bottom of the quad.
-    EXPECT_EQ(frame(), plasma->pixels);
-}
+    EXPECT_EQ(frame(), plasma.pixels);
 
-TEST_F(OverlayEffectTest, ShowsAPngFileUprightPixelForPixel) {
     constexpr int w = 64, h = 32;
-    std::vector<std::uint8_t> image;  // file order: top row first
+    std::vector<std::uint8_t> image;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             image.insert(image.end(), {static_cast<std::uint8_t>(x * 4), static_cast<std::uint8_t>(y * 8),
@@ -106,11 +94,10 @@ TEST_F(OverlayEffectTest, ShowsAPngFileUprightPixelForPixel) {
     TempDir dir;
     ASSERT_TRUE(stbi_write_png(dir.file("logo.png").c_str(), w, h, 4, image.data(), w * 4));
     ASSERT_TRUE(TextureManager::instance().getTexture(dir.file("logo.png")));
-
+    ASSERT_EQ(TextureManager::instance().getTextureNames().size(), 2u);
     ASSERT_TRUE(gl_.resize(w, h)) << gl_.error();
     glViewport(0, 0, w, h);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    overlay(0.0f, 1.0f)->onRender();
+    overlay(1.0f, 1.0f)->onRender();
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             const std::uint8_t* want = &image[(static_cast<std::size_t>(h - 1 - y) * w + x) * 4];
@@ -119,56 +106,39 @@ TEST_F(OverlayEffectTest, ShowsAPngFileUprightPixelForPixel) {
     }
 }
 
-TEST_F(OverlayEffectTest, TheTextureIndexIsRoundedToTheNearestPositionInTheStore) {
+// Past the end it draws nothing, but the depth buffer is cleared all the same.
+TEST_F(OverlayEffectTest, TheTextureIndexIsRoundedToAPositionInTheStore) {
     addColour("*red*", {255, 0, 0, 255});
     addColour("*green*", {0, 255, 0, 255});
     addColour("*blue*", {0, 0, 255, 255});
-    const std::pair<float, Rgba> cases[] = {
-        {1.6f, {0, 0, 255, 255}}, {1.4f, {0, 255, 0, 255}}, {0.5f, {0, 255, 0, 255}}, {-0.4f, {255, 0, 0, 255}}};
+    const std::pair<float, Rgba> cases[] = {{1.6f, {0, 0, 255, 255}}, {1.4f, {0, 255, 0, 255}},
+                                            {0.5f, {0, 255, 0, 255}}, {-0.4f, {255, 0, 0, 255}},
+                                            {2.6f, {0, 0, 0, 255}}};
     for (auto [index, colour] : cases) {
         glClear(GL_COLOR_BUFFER_BIT);
+        clearDepthTo(0.25);
         overlay(index, 1.0f)->onRender();
         EXPECT_EQ(pixel(100, 100), colour) << "texture " << index;
+        EXPECT_EQ(depthAt(10, 10), 1.0f) << "texture " << index;
     }
 }
 
-TEST_F(OverlayEffectTest, AnIndexPastTheEndDrawsNothingButStillClearsTheDepthBuffer) {
-    addColour("*red*", {255, 0, 0, 255});
-    glClearDepth(0.25);
-    glClear(GL_DEPTH_BUFFER_BIT);
-    glClearDepth(1.0);
-    const std::vector<std::uint8_t> before = frame();
-    overlay(1.0f, 1.0f)->onRender();
-    EXPECT_EQ(frame(), before);
-    EXPECT_FLOAT_EQ(depthAt(10, 10), 1.0f);
-}
-
-TEST_F(OverlayEffectTest, AlphaJustBelowTheThresholdLeavesFrameAndDepthAlone) {
-    addColour("*white*", {255, 255, 255, 255});
-    glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
-    glClearDepth(0.25);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glClearDepth(1.0);
-    const std::vector<std::uint8_t> before = frame();
-
-    overlay(0.0f, 0.00099f)->onRender();
-    EXPECT_EQ(frame(), before);
-    EXPECT_FLOAT_EQ(depthAt(10, 10), 0.25f);
-
-    overlay(0.0f, 0.001f)->onRender();
-    EXPECT_FLOAT_EQ(depthAt(10, 10), 1.0f) << "at the threshold it draws, clearing the depth first";
-}
-
-TEST_F(OverlayEffectTest, BlendsByAlphaTimesTheImageAlphaAndRestoresTheGlState) {
+TEST_F(OverlayEffectTest, AlphaBelowTheThresholdLeavesFrameAndDepthAloneAndBlendsFromThere) {
     addColour("*blue*", {0, 0, 255, 255});
     addColour("*half*", {0, 255, 0, 128});
     glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHTING);
-    const GlState before = GlState::capture();
+    clearDepthTo(0.25);
+    const std::vector<std::uint8_t> before = frame();
+    overlay(0.0f, 0.00099f)->onRender();
+    EXPECT_EQ(frame(), before);
+    EXPECT_FLOAT_EQ(depthAt(10, 10), 0.25f);
+    overlay(0.0f, 0.001f)->onRender();
+    EXPECT_EQ(depthAt(10, 10), 1.0f) << "at the threshold it draws, clearing the depth first";
+
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_LIGHTING);  // the overlay must switch it off, or the quad would ignore its colour
     overlay(0.0f, 0.5f)->onRender();
-    EXPECT_TRUE(GlState::capture() == before) << GlState::capture().differences(before);
     const Rgba half = pixel(128, 128);
     EXPECT_NEAR(half[0], 128, 1);
     EXPECT_EQ(half[1], 0);
