@@ -1,6 +1,6 @@
-// Test-only pieces for the player tests: an effect that fills its whole viewport with one
-// colour (to see where the letterbox lets effects draw) and a window double over the headless
-// framebuffer that counts swaps.
+// Test-only pieces for the player tests: an effect that fills its whole viewport white (to see
+// where the letterbox lets effects draw) and a window over the headless framebuffer that counts
+// swaps and event pumps.
 #pragma once
 
 #include <GL/gl.h>
@@ -17,19 +17,9 @@ public:
         glMatrixMode(GL_PROJECTION);
         glPushMatrix();
         glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glPushMatrix();
-        glLoadIdentity();
         glDisable(GL_DEPTH_TEST);
         glColor3f(1.0f, 1.0f, 1.0f);
-        glBegin(GL_QUADS);
-        glVertex2f(-1, -1);
-        glVertex2f(1, -1);
-        glVertex2f(1, 1);
-        glVertex2f(-1, 1);
-        glEnd();
-        glPopMatrix();
-        glMatrixMode(GL_PROJECTION);
+        glRectf(-1, -1, 1, 1);  // nothing in these tests moves the modelview from identity
         glPopMatrix();
         glMatrixMode(GL_MODELVIEW);
         glPopAttrib();
@@ -43,16 +33,12 @@ public:
 
 class CountingWindow : public Window {
 public:
-    CountingWindow(int w, int h) : w_(w), h_(h) {}
-    int clientWidth() const override { return w_; }
-    int clientHeight() const override { return h_; }
+    int clientWidth() const override { return 64; }
+    int clientHeight() const override { return 48; }
     void swapBuffers() override { ++swaps; }
     bool pumpEvents() override { return ++pumps > quitAfterPumps && quitAfterPumps >= 0; }
     bool takeTraceKeyPress() override { return false; }
 
     int swaps = 0, pumps = 0;
     int quitAfterPumps = -1;  // never
-
-private:
-    int w_, h_;
 };
