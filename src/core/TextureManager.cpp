@@ -13,6 +13,20 @@
 
 namespace {
 
+// A new GL texture, bound, linear filtered, with the given wrap mode and level 0 from `rgba`.
+GLuint uploadTexture(int width, int height, GLint wrap, const std::uint8_t* rgba) {
+    GLuint id = 0;
+    glGenTextures(1, &id);
+    glBindTexture(GL_TEXTURE_2D, id);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    return id;
+}
+
 // Decodes an image file into RGBA8 with the bottom row first and uploads it; id stays 0 on failure.
 std::shared_ptr<Texture> loadImageTexture(const std::string& path) {
     auto texture = std::make_shared<Texture>();
@@ -37,16 +51,7 @@ std::shared_ptr<Texture> loadImageTexture(const std::string& path) {
     texture->width = width;
     texture->height = height;
 
-    GLuint id = 0;
-    glGenTextures(1, &id);
-    glBindTexture(GL_TEXTURE_2D, id);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, texture->pixels.data());
-    texture->id = id;
+    texture->id = uploadTexture(width, height, GL_REPEAT, texture->pixels.data());
     return texture;
 }
 
@@ -55,16 +60,8 @@ std::shared_ptr<Texture> createDynamicTexture(int width, int height) {
     if (width < 1 || height < 1) return texture;
     texture->width = width;
     texture->height = height;
-    std::vector<std::uint8_t> zeros(static_cast<std::size_t>(width) * height * 4, 0);
-    GLuint id = 0;
-    glGenTextures(1, &id);
-    glBindTexture(GL_TEXTURE_2D, id);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, zeros.data());
-    texture->id = id;
+    const std::vector<std::uint8_t> zeros(static_cast<std::size_t>(width) * height * 4, 0);  // transparent black
+    texture->id = uploadTexture(width, height, GL_CLAMP, zeros.data());
     return texture;
 }
 
