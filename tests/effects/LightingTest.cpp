@@ -5,150 +5,88 @@
 #include <GL/gl.h>
 
 #include <array>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <unistd.h>
 
 #include "core/Logger.h"
 #include "effects/Lighting.h"
 #include "support/GlFixture.h"
+#include "support/TempDir.h"
+#include "support/TrackTable.h"
 
 namespace {
 
-using LightingTest = GlFixture;
-
-std::array<float, 4> light0(GLenum which) {
-    std::array<float, 4> v{};
-    glGetLightfv(GL_LIGHT0, which, v.data());
-    return v;
-}
-
-void expect4(const std::array<float, 4>& v, float a, float b, float c, float d, const char* what) {
-    EXPECT_NEAR(v[0], a, 1e-5) << what;
-    EXPECT_NEAR(v[1], b, 1e-5) << what;
-    EXPECT_NEAR(v[2], c, 1e-5) << what;
-    EXPECT_NEAR(v[3], d, 1e-5) << what;
-}
-
-std::unique_ptr<Lighting> makeLighting() {
-    auto l = std::make_unique<Lighting>();
-    l->init();
-    return l;
-}
-
-TEST_F(LightingTest, DefaultsGiveAGreyAmbientPointLightAt0_5_5TwoSided) {
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glEnable(GL_CULL_FACE);
-    auto lighting = makeLighting();
-    lighting->updateAllTracks(0.0f);
-    lighting->render();
-
-    expect4(light0(GL_POSITION), 0, 5, 5, 1, "position");
-    expect4(light0(GL_AMBIENT), 0.4f, 0.4f, 0.4f, 1, "ambient");
-    expect4(light0(GL_DIFFUSE), 1, 1, 1, 1, "diffuse");
-    expect4(light0(GL_SPECULAR), 0.2f, 0.2f, 0.2f, 1, "specular");
-    GLint twoSide = -1, face = 0, parameter = 0;
-    glGetIntegerv(GL_LIGHT_MODEL_TWO_SIDE, &twoSide);
-    glGetIntegerv(GL_COLOR_MATERIAL_FACE, &face);
-    glGetIntegerv(GL_COLOR_MATERIAL_PARAMETER, &parameter);
-    EXPECT_EQ(twoSide, 1);
-    EXPECT_EQ(face, GL_FRONT_AND_BACK);
-    EXPECT_EQ(parameter, GL_AMBIENT_AND_DIFFUSE);
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
-    EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
-    EXPECT_TRUE(glIsEnabled(GL_NORMALIZE));
-    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
-TEST_F(LightingTest, PositionFollowsTheModelViewAndWZeroMakesItDirectional) {
-    auto lighting = makeLighting();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(0, 0, -10);  // a camera 10 units back
-    lighting->updateAllTracks(0.0f);
-    lighting->render();
-    expect4(light0(GL_POSITION), 0, 5, -5, 1, "point light moves with the view");
-
-    lighting->findTrack("light.w")->setKey(0, 0.0f, InterpType::Linear);
-    lighting->findTrack("light.x")->setKey(0, -2.0f, InterpType::Linear);
-    lighting->updateAllTracks(0.0f);
-    lighting->render();
-    // A direction is not translated.
-    expect4(light0(GL_POSITION), -2, 5, 5, 0, "directional light");
-}
-
-TEST_F(LightingTest, IntensitiesAboveOneAndOneSidedLightingPassThrough) {
-    auto lighting = makeLighting();
-    lighting->findTrack("intensity.diffuse")->setKey(0, 2.0f, InterpType::Linear);
-    lighting->findTrack("intensity.specular")->setKey(0, 1.5f, InterpType::Linear);
-    lighting->findTrack("intensity.ambient")->setKey(0, 0.0f, InterpType::Linear);
-    lighting->findTrack("twoSided")->setKey(0, 0.4f, InterpType::Step);
-    lighting->updateAllTracks(0.0f);
-    lighting->render();
-    expect4(light0(GL_DIFFUSE), 2, 2, 2, 1, "diffuse");
-    expect4(light0(GL_SPECULAR), 1.5f, 1.5f, 1.5f, 1, "specular");
-    expect4(light0(GL_AMBIENT), 0, 0, 0, 1, "ambient");
-    GLint twoSide = -1;
-    glGetIntegerv(GL_LIGHT_MODEL_TWO_SIDE, &twoSide);
-    EXPECT_EQ(twoSide, 0);
-}
-
-TEST_F(LightingTest, DisabledLightingChangesNothing) {
-    auto lighting = makeLighting();
-    lighting->findTrack("enabled")->setKey(0, 0.0f, InterpType::Step);
-    lighting->updateAllTracks(0.0f);
-    lighting->render();
-    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
-    EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
-}
-
-TEST_F(LightingTest, TracksInOrderWithRangesDefaultsAndKeyShapes) {
-    struct Row {
-        const char* name;
-        float min, max, value;
-        InterpType interp;
-    };
-    const Row rows[] = {
-        {"intensity.ambient", 0, 1, 0.4f, InterpType::Linear},
-        {"intensity.diffuse", 0, 2, 1.0f, InterpType::Linear},
-        {"intensity.specular", 0, 2, 0.2f, InterpType::Linear},
-        {"twoSided", 0, 1, 1.0f, InterpType::Step},
-        {"light.x", -100, 100, 0, InterpType::Linear},
-        {"light.y", -100, 100, 5, InterpType::Linear},
-        {"light.z", -100, 100, 5, InterpType::Linear},
-        {"light.w", 0, 1, 1, InterpType::Linear},
-    };
-    auto lighting = makeLighting();
-    ASSERT_EQ(lighting->tracks.size(), std::size(rows) + 1);
-    EXPECT_EQ(lighting->tracks[0]->getName(), "enabled");
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        auto* t = dynamic_cast<KeyframeTrack*>(lighting->tracks[i + 1]);
-        ASSERT_NE(t, nullptr);
-        EXPECT_EQ(t->name, rows[i].name);
-        EXPECT_EQ(t->minValue, rows[i].min) << rows[i].name;
-        EXPECT_EQ(t->maxValue, rows[i].max) << rows[i].name;
-        EXPECT_FALSE(t->snapToInteger) << rows[i].name;
-        ASSERT_EQ(t->keys.size(), 1u) << rows[i].name;
-        EXPECT_EQ(t->keys.at(0.0f).value, rows[i].value) << rows[i].name;
-        EXPECT_EQ(t->keys.at(0.0f).interp, rows[i].interp) << rows[i].name;
+class LightingTest : public GlFixture {
+protected:
+    void SetUp() override {
+        GlFixture::SetUp();
+        lighting.init();
+        glMatrixMode(GL_MODELVIEW);
+        glTranslatef(0, 0, -10);  // a camera 10 units back
     }
-    EXPECT_EQ(std::string(lighting->getClassName()), "Lighting");
+    void renderWith(std::initializer_list<std::pair<const char*, float>> keys) {
+        for (const auto& [name, value] : keys) {
+            KeyframeTrack* t = lighting.findTrack(name);
+            t->setKey(0.0f, value, t->keys.at(0.0f).interp);
+        }
+        lighting.updateAllTracks(0.0f);
+        lighting.render();
+    }
+    static GLint integer(GLenum which) {
+        GLint v = -1;
+        glGetIntegerv(which, &v);
+        return v;
+    }
+    static void expectLight0(GLenum which, std::array<float, 4> expected, const char* what) {
+        std::array<float, 4> v{};
+        glGetLightfv(GL_LIGHT0, which, v.data());
+        for (int i = 0; i < 4; ++i) EXPECT_NEAR(v[i], expected[i], 1e-5) << what << " " << i;
+    }
+
+    Lighting lighting;
+};
+
+TEST_F(LightingTest, DefaultsGiveAGreyAmbientTwoSidedPointLightAt0_5_5InTheScene) {
+    glEnable(GL_CULL_FACE);
+    renderWith({});
+    expectLight0(GL_POSITION, {0, 5, -5, 1}, "position, moved with the view");
+    expectLight0(GL_AMBIENT, {0.4f, 0.4f, 0.4f, 1}, "ambient");
+    expectLight0(GL_DIFFUSE, {1, 1, 1, 1}, "diffuse");
+    expectLight0(GL_SPECULAR, {0.2f, 0.2f, 0.2f, 1}, "specular");
+    EXPECT_EQ(integer(GL_LIGHT_MODEL_TWO_SIDE), 1);
+    EXPECT_EQ(integer(GL_COLOR_MATERIAL_FACE), GL_FRONT_AND_BACK);
+    EXPECT_EQ(integer(GL_COLOR_MATERIAL_PARAMETER), GL_AMBIENT_AND_DIFFUSE);
+    for (GLenum on : {GL_LIGHTING, GL_LIGHT0, GL_COLOR_MATERIAL, GL_NORMALIZE}) EXPECT_TRUE(glIsEnabled(on)) << on;
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
 }
 
-TEST_F(LightingTest, ConstructorWritesItsLogLine) {
-    auto path = std::filesystem::temp_directory_path() / ("lighting_log_" + std::to_string(::getpid()) + ".txt");
-    Logger::instance().open(path.string(), true);
-    { Lighting lighting; }
+TEST_F(LightingTest, WZeroIsADirectionAndValuesPassThroughUnclamped) {
+    renderWith({{"light.w", 0.0f}, {"light.x", -2.0f}, {"intensity.diffuse", 2.0f},
+                {"intensity.specular", 1.5f}, {"intensity.ambient", 0.0f}, {"twoSided", 0.4f}});
+    expectLight0(GL_POSITION, {-2, 5, 5, 0}, "directional light, not translated");
+    expectLight0(GL_DIFFUSE, {2, 2, 2, 1}, "diffuse");
+    expectLight0(GL_SPECULAR, {1.5f, 1.5f, 1.5f, 1}, "specular");
+    expectLight0(GL_AMBIENT, {0, 0, 0, 1}, "ambient");
+    EXPECT_EQ(integer(GL_LIGHT_MODEL_TWO_SIDE), 0);
+}
+
+TEST_F(LightingTest, TracksAndConstructorLogLine) {
+    const auto L = InterpType::Linear;
+    expectTrackTable(lighting, {
+        {"enabled", 0, 1, 1, true, InterpType::Step},
+        {"intensity.ambient", 0, 1, 0.4f, false, L, &lighting.ambient},
+        {"intensity.diffuse", 0, 2, 1, false, L, &lighting.diffuse},
+        {"intensity.specular", 0, 2, 0.2f, false, L, &lighting.specular},
+        {"twoSided", 0, 1, 1, false, InterpType::Step, &lighting.twoSided},
+        {"light.x", -100, 100, 0, false, L, &lighting.light[0]},
+        {"light.y", -100, 100, 5, false, L, &lighting.light[1]},
+        {"light.z", -100, 100, 5, false, L, &lighting.light[2]},
+        {"light.w", 0, 1, 1, false, L, &lighting.light[3]},
+    });
+
+    TempDir dir;
+    Logger::instance().open(dir.file("log.txt"), true);
+    { Lighting logged; }
     Logger::instance().close();
-    std::ifstream in(path);
-    std::string line;
-    ASSERT_TRUE(std::getline(in, line));
-    EXPECT_EQ(line.substr(10), " Lighting constructor called.");
-    std::filesystem::remove(path);
+    EXPECT_EQ(dir.read("log.txt").substr(10), " Lighting constructor called.\n");
 }
 
 }  // namespace
