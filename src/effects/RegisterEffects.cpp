@@ -16,6 +16,8 @@
 #include "effects/VoronoiCausticsEffect.h"
 
 void registerAllEffects() {
+    // The list is alphabetical. A name in a comment is a class not written yet, kept at the
+    // place where its registration belongs.
     EffectFactory::registerEffect<Basic3DEffect>("Basic3DEffect");
     EffectFactory::registerEffect<Camera>("Camera");
     // CellularLinesEffect
