@@ -9,7 +9,7 @@ packages=(
   libsdl2-dev libmpg123-dev libsndfile1-dev libfftw3-dev
   nlohmann-json3-dev libstb-dev
   libgtest-dev googletest libbenchmark-dev
-  xvfb xauth xdotool ffmpeg
+  xvfb xauth xfonts-base xdotool ffmpeg
 )
 
 missing=()
@@ -24,7 +24,7 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
-cmd="apt-get install -y --no-install-recommends ${missing[*]}"
+cmd="apt-get install -y ${missing[*]}"
 if [ "$(id -u)" -ne 0 ]; then
   echo "deps: missing packages: ${missing[*]}" >&2
   echo "deps: run as root:  apt-get update && $cmd" >&2
