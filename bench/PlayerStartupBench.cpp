@@ -16,9 +16,9 @@
 
 #include "audio/Bass.h"
 #include "audio/MusicPlayer.h"
+#include "base/Logger.h"
+#include "base/Platform.h"
 #include "core/EffectManager.h"
-#include "core/Logger.h"
-#include "core/Platform.h"
 #include "core/ProjectGlobals.h"
 #include "core/TextureManager.h"
 #include "platform/HeadlessGl.h"

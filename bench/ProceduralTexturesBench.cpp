@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "core/Random.h"
+#include "base/Random.h"
 #include "core/TextureManager.h"
 #include "effects/ClassicFireEffect.h"
 #include "effects/PlasmaEffect.h"

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/Logger.h"
 #include "core/EffectFactory.h"
 #include "core/EffectManager.h"
-#include "core/Logger.h"
 #include "core/ProjectLoader.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <system_error>
 
-#include "core/Logger.h"
+#include "base/Logger.h"
 
 namespace audio {
 

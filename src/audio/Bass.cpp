@@ -19,7 +19,7 @@
 #include "PcmBuffer.h"
 #include "Spectrum.h"
 #include "Voice.h"
-#include "core/Logger.h"
+#include "base/Logger.h"
 
 using namespace audio;
 

@@ -9,8 +9,8 @@
 #include <exception>
 #include <memory>
 
-#include "core/Logger.h"
-#include "core/Platform.h"
+#include "base/Logger.h"
+#include "base/Platform.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Effect base: track creation and binding, the per-frame protocol and the effect object.
 #include "core/Effect.h"
 
-#include "core/Logger.h"
+#include "base/Logger.h"
 
 SyncEffectBase::~SyncEffectBase() {
     for (ITrack* track : tracks) delete track;

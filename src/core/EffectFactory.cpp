@@ -1,8 +1,8 @@
 // EffectFactory: the registry of constructor functions by class name.
 #include "core/EffectFactory.h"
 
+#include "base/Logger.h"
 #include "core/Effect.h"
-#include "core/Logger.h"
 
 namespace {
 std::unordered_map<std::string, EffectFactory::Creator>& registry() {

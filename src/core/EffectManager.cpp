@@ -1,7 +1,7 @@
 // EffectManager: the update pass, then the render pass, with two crash-trace points per effect.
 #include "core/EffectManager.h"
 
-#include "core/CrashTrace.h"
+#include "base/CrashTrace.h"
 
 EffectManager& EffectManager::instance() {
     static EffectManager manager;

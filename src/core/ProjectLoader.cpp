@@ -5,9 +5,9 @@
 #include <limits>
 
 #include "audio/MusicPlayer.h"
+#include "base/Logger.h"
+#include "base/Platform.h"
 #include "core/EffectFactory.h"
-#include "core/Logger.h"
-#include "core/Platform.h"
 #include "core/ProjectGlobals.h"
 #include "core/TextureManager.h"
 

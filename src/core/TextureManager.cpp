@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "core/Platform.h"
+#include "base/Platform.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Logger.h"
 #include "core/EffectManager.h"
-#include "core/Logger.h"
 #include "core/ProjectGlobals.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core/Random.h"
+#include "base/Random.h"
 #include "core/SphereMap.h"
 #include "core/TextureManager.h"
 

@@ -3,7 +3,7 @@
 
 #include <GL/gl.h>
 
-#include "core/Logger.h"
+#include "base/Logger.h"
 #include "core/ProjectGlobals.h"
 
 GrayscaleOverlayEffect::GrayscaleOverlayEffect() { logLine("GrayscaleOverlayEffect constructor called."); }

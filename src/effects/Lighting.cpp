@@ -4,7 +4,7 @@
 
 #include <GL/gl.h>
 
-#include "core/Logger.h"
+#include "base/Logger.h"
 
 Lighting::Lighting() { logLine("Lighting constructor called."); }
 

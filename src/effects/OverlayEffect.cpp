@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "core/Logger.h"
+#include "base/Logger.h"
 #include "core/TextureManager.h"
 
 OverlayEffect::OverlayEffect() {

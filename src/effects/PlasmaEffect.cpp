@@ -15,7 +15,7 @@
 #include <immintrin.h>
 #endif
 
-#include "core/Logger.h"
+#include "base/Logger.h"
 #include "core/SphereMap.h"
 #include "core/TextureManager.h"
 

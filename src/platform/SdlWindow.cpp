@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/Platform.h"
+#include "base/Platform.h"
 
 SdlWindow::~SdlWindow() {
     setMessageBoxHandler(nullptr);

@@ -8,8 +8,8 @@
 
 #include "audio/Bass.h"
 #include "audio/MusicPlayer.h"
+#include "base/Platform.h"
 #include "core/EffectManager.h"
-#include "core/Platform.h"
 #include "core/ProjectGlobals.h"
 #include "core/ProjectLoader.h"
 #include "effects/RegisterEffects.h"

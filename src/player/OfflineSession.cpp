@@ -6,8 +6,8 @@
 
 #include "audio/Bass.h"
 #include "audio/MusicPlayer.h"
-#include "core/Logger.h"
-#include "core/Platform.h"
+#include "base/Logger.h"
+#include "base/Platform.h"
 #include "core/ProjectGlobals.h"
 #include "player/FrameLoop.h"
 #include "player/LoadingPhase.h"

@@ -4,10 +4,10 @@
 #include <GL/gl.h>
 
 #include "audio/MusicPlayer.h"
-#include "core/CrashTrace.h"
+#include "base/CrashTrace.h"
+#include "base/Logger.h"
+#include "base/Platform.h"
 #include "core/EffectManager.h"
-#include "core/Logger.h"
-#include "core/Platform.h"
 #include "platform/SdlWindow.h"
 #include "player/FrameClock.h"
 #include "player/FrameLoop.h"

@@ -15,7 +15,7 @@
 
 #include "AudioTestSignals.h"
 #include "audio/Bass.h"
-#include "core/Logger.h"
+#include "base/Logger.h"
 #include "support/TempDir.h"
 #include "support/WavWriter.h"
 

@@ -12,8 +12,8 @@
 #include "AudioTestSignals.h"
 #include "audio/Bass.h"
 #include "audio/MusicPlayer.h"
-#include "core/Logger.h"
-#include "core/Platform.h"
+#include "base/Logger.h"
+#include "base/Platform.h"
 #include "support/TempDir.h"
 #include "support/WavWriter.h"
 

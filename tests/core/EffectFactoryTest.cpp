@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
+#include "base/Logger.h"
 #include "core/EffectFactory.h"
-#include "core/Logger.h"
 #include "support/TempDir.h"
 #include "support/TestEffects.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "audio/MusicPlayer.h"
-#include "core/CrashTrace.h"
+#include "base/CrashTrace.h"
 #include "core/EffectManager.h"
 #include "support/TempDir.h"
 #include "support/TestEffects.h"

@@ -6,9 +6,9 @@
 
 #include "audio/Bass.h"
 #include "audio/MusicPlayer.h"
+#include "base/Logger.h"
+#include "base/Platform.h"
 #include "core/EffectFactory.h"
-#include "core/Logger.h"
-#include "core/Platform.h"
 #include "core/ProjectGlobals.h"
 #include "core/ProjectLoader.h"
 #include "core/TextureManager.h"

@@ -5,7 +5,7 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 
-#include "core/Platform.h"
+#include "base/Platform.h"
 #include "core/TextureManager.h"
 #include "support/GlFixture.h"
 #include "support/TempDir.h"

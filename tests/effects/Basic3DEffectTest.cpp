@@ -12,7 +12,7 @@
 #include <set>
 #include <string>
 
-#include "core/Logger.h"
+#include "base/Logger.h"
 #include "core/TextureManager.h"
 #include "effects/Basic3DEffect.h"
 #include "support/GlFixture.h"

@@ -9,8 +9,8 @@
 #include <cmath>
 #include <string>
 
+#include "base/Logger.h"
 #include "core/EffectManager.h"
-#include "core/Logger.h"
 #include "core/ProjectGlobals.h"
 #include "effects/Basic3DEffect.h"
 #include "effects/Camera.h"

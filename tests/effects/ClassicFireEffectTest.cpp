@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/Random.h"
+#include "base/Random.h"
 #include "core/TextureManager.h"
 #include "effects/ClassicFireEffect.h"
 #include "support/GlFixture.h"

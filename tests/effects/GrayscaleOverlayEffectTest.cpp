@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "core/Logger.h"
+#include "base/Logger.h"
 #include "core/ProjectGlobals.h"
 #include "effects/GrayscaleOverlayEffect.h"
 #include "support/GlFixture.h"

@@ -6,7 +6,7 @@
 
 #include <array>
 
-#include "core/Logger.h"
+#include "base/Logger.h"
 #include "effects/Lighting.h"
 #include "support/GlFixture.h"
 #include "support/TempDir.h"

@@ -14,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/Logger.h"
+#include "base/Logger.h"
 #include "core/TextureManager.h"
 #include "effects/OverlayEffect.h"
 #include "effects/PlasmaEffect.h"

@@ -11,7 +11,7 @@
 #include <tuple>
 #include <vector>
 
-#include "core/Logger.h"
+#include "base/Logger.h"
 #include "effects/RotatingCubeEffect.h"
 #include "support/GlFixture.h"
 #include "support/GlState.h"

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "core/Logger.h"
+#include "base/Logger.h"
 #include "core/TextureManager.h"
 #include "effects/VoronoiCausticsEffect.h"
 #include "support/GlFixture.h"

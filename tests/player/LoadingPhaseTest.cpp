@@ -5,18 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "PlayerTestEffects.h"
 #include "audio/Bass.h"
 #include "audio/MusicPlayer.h"
+#include "base/Platform.h"
 #include "core/EffectFactory.h"
 #include "core/EffectManager.h"
-#include "core/Platform.h"
 #include "core/ProjectGlobals.h"
 #include "core/TextureManager.h"
 #include "player/LoadingPhase.h"
 #include "support/GlFixture.h"
 #include "support/TempDir.h"
 #include "support/WavWriter.h"
-#include "PlayerTestEffects.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <regex>
 
-#include "core/Logger.h"
+#include "base/Logger.h"
 #include "support/TempDir.h"
 
 namespace {

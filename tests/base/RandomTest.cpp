@@ -2,7 +2,7 @@
 // state = state * 214013 + 2531011 (mod 2^32), result = (state >> 16) & 0x7FFF.
 #include <gtest/gtest.h>
 
-#include "core/Random.h"
+#include "base/Random.h"
 
 namespace {
 

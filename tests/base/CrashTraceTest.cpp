@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "core/CrashTrace.h"
+#include "base/CrashTrace.h"
 #include "support/TempDir.h"
 
 namespace {
