@@ -2,7 +2,8 @@
 // (compute and upload into the headless context's texture), next to a straightforward
 // single-threaded scalar version of the same formula with the same upload as the baseline
 // (for plasma and caustics the tests' reference formulas), and the upload alone.
-// Arg 0 = flat layout, 1 = sphere-map layout.
+// Arg 0 = flat layout, 1 = sphere-map layout. The OneThread variants run the same update with
+// the worker threads limited to the calling thread (as DEMO_THREADS=1 does).
 #include <benchmark/benchmark.h>
 
 #include <GL/gl.h>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "base/Random.h"
+#include "base/Workers.h"
 #include "core/TextureManager.h"
 #include "effects/ClassicFireEffect.h"
 #include "effects/PlasmaEffect.h"
@@ -106,7 +108,15 @@ void effectFrames(benchmark::State& state) {
     frames(state, [&](float t) { effect.updateAllTracks(t); });
 }
 
+template <class E>
+void effectFramesOneThread(benchmark::State& state) {
+    workers::setThreadCount(1);
+    effectFrames<E>(state);
+    workers::setThreadCount(0);
+}
+
 void BM_PlasmaUpdate(benchmark::State& state) { effectFrames<PlasmaEffect>(state); }
+void BM_PlasmaUpdateOneThread(benchmark::State& state) { effectFramesOneThread<PlasmaEffect>(state); }
 void BM_PlasmaBaseline(benchmark::State& state) {
     std::vector<std::uint8_t> pixels(kSize * kSize * 4);
     frames(state, [&](float t) {
@@ -117,6 +127,7 @@ void BM_PlasmaBaseline(benchmark::State& state) {
 }
 
 void BM_CausticsUpdate(benchmark::State& state) { effectFrames<VoronoiCausticsEffect>(state); }
+void BM_CausticsUpdateOneThread(benchmark::State& state) { effectFramesOneThread<VoronoiCausticsEffect>(state); }
 void BM_CausticsBaseline(benchmark::State& state) {
     std::vector<std::uint8_t> pixels(kSize * kSize * 4);
     frames(state, [&](float t) {
@@ -142,8 +153,10 @@ void BM_UploadOnly(benchmark::State& state) {
 }
 
 BENCHMARK(BM_PlasmaUpdate)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlasmaUpdateOneThread)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlasmaBaseline)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CausticsUpdate)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CausticsUpdateOneThread)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CausticsBaseline)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FireUpdate)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FireBaseline)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMicrosecond);

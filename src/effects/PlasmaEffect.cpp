@@ -1,5 +1,5 @@
 // PlasmaEffect: the image is a pure function of time and parameters, so rows are spread over
-// the cores and each row runs as loops the compiler vectorises (an AVX2 clone where the
+// the worker threads and each row runs as loops the compiler vectorises (an AVX2 clone where the
 // processor has it). The sines are evaluated in double precision and rounded once, which
 // gives the C library's sinf result except in rare last-bit cases; the bytes then agree with
 // the plain per-pixel formula (computeRowsScalar) apart from rare off-by-one channels. The
@@ -16,6 +16,7 @@
 #endif
 
 #include "base/Logger.h"
+#include "base/Workers.h"
 #include "core/SphereMap.h"
 #include "core/TextureManager.h"
 
@@ -207,16 +208,17 @@ void PlasmaEffect::computeImage(float time) {
     if (!sphere)
         for (int x = 0; x < kSize; ++x) sinU[x] = std::sin(scale * static_cast<float>(x) + phase);
 
-#pragma omp parallel for schedule(static)
-    for (int y = 0; y < kSize; ++y) {
-        alignas(32) std::uint32_t row[kSize];
-        const std::size_t first = static_cast<std::size_t>(y) * kSize;
-        if (sphere)
-            sphereRow(&sphereU_[first], &sphereV_[first], &sphereInside_[first], scale, phase, gains, row);
-        else
-            flatRow(sinU, scale, scale * static_cast<float>(y), phase, gains, row);
-        std::memcpy(&pixels[first * 4], row, sizeof row);
-    }
+    workers::parallelFor(kSize, [&](int firstRow, int endRow) {
+        for (int y = firstRow; y < endRow; ++y) {
+            alignas(32) std::uint32_t row[kSize];
+            const std::size_t first = static_cast<std::size_t>(y) * kSize;
+            if (sphere)
+                sphereRow(&sphereU_[first], &sphereV_[first], &sphereInside_[first], scale, phase, gains, row);
+            else
+                flatRow(sinU, scale, scale * static_cast<float>(y), phase, gains, row);
+            std::memcpy(&pixels[first * 4], row, sizeof row);
+        }
+    });
 }
 
 // The formula pixel by pixel with the C library's functions: for arguments too large for the

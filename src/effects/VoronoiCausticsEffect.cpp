@@ -1,7 +1,7 @@
 // VoronoiCausticsEffect: the image is a pure function of time and parameters. A feature point
 // depends only on its cell and the phase, so each frame first computes every cell's point
 // once (a small table), and the per-pixel work is the nearest of nine table entries: loops the
-// compiler vectorises (an AVX2 clone where the processor has it), rows spread over the cores.
+// compiler vectorises (an AVX2 clone where the processor has it), rows spread over the worker threads.
 // Every value goes through the same single-precision steps as the plain per-pixel formula
 // (computeRowsScalar), so the bytes are the same.
 #include "effects/VoronoiCausticsEffect.h"
@@ -16,6 +16,7 @@
 #endif
 
 #include "base/Logger.h"
+#include "base/Workers.h"
 #include "core/SphereMap.h"
 #include "core/TextureManager.h"
 
@@ -195,24 +196,25 @@ void VoronoiCausticsEffect::computeImage(float time) {
         allInside[x] = ~0u;
     }
 
-#pragma omp parallel for schedule(static)
-    for (int y = 0; y < kSize; ++y) {
-        alignas(32) float flatV[kSize];
-        alignas(32) std::uint32_t row[kSize];
-        const std::size_t start = static_cast<std::size_t>(y) * kSize;
-        if (sphere) {
-            alignas(32) float u[kSize], v[kSize];
-            for (int x = 0; x < kSize; ++x) {
-                u[x] = sphereU_[start + x] * scale;
-                v[x] = sphereV_[start + x] * scale;
+    workers::parallelFor(kSize, [&](int firstRow, int endRow) {
+        for (int y = firstRow; y < endRow; ++y) {
+            alignas(32) float flatV[kSize];
+            alignas(32) std::uint32_t row[kSize];
+            const std::size_t start = static_cast<std::size_t>(y) * kSize;
+            if (sphere) {
+                alignas(32) float u[kSize], v[kSize];
+                for (int x = 0; x < kSize; ++x) {
+                    u[x] = sphereU_[start + x] * scale;
+                    v[x] = sphereV_[start + x] * scale;
+                }
+                causticsRow(u, v, table, sharpness, gains, &sphereInside_[start], row);
+            } else {
+                std::fill(flatV, flatV + kSize, static_cast<float>(y) / static_cast<float>(height) * scale);
+                causticsRow(flatU, flatV, table, sharpness, gains, allInside, row);
             }
-            causticsRow(u, v, table, sharpness, gains, &sphereInside_[start], row);
-        } else {
-            std::fill(flatV, flatV + kSize, static_cast<float>(y) / static_cast<float>(height) * scale);
-            causticsRow(flatU, flatV, table, sharpness, gains, allInside, row);
+            std::memcpy(&pixels[start * 4], row, sizeof row);
         }
-        std::memcpy(&pixels[start * 4], row, sizeof row);
-    }
+    });
 }
 
 // The formula pixel by pixel: for scales too large for the cell table and non-finite values.
