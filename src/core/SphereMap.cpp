@@ -2,6 +2,8 @@
 #include "core/SphereMap.h"
 
 #include <cmath>
+#include <map>
+#include <utility>
 
 SphereMap makeSphereMap(int width, int height) {
     constexpr double kPi = 3.14159265358979323846;
@@ -24,4 +26,11 @@ SphereMap makeSphereMap(int width, int height) {
         }
     }
     return map;
+}
+
+const SphereMap& sphereMapFor(int width, int height) {
+    static std::map<std::pair<int, int>, SphereMap> made;
+    auto found = made.find({width, height});
+    if (found == made.end()) found = made.emplace(std::make_pair(width, height), makeSphereMap(width, height)).first;
+    return found->second;
 }

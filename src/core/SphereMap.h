@@ -16,3 +16,6 @@ struct SphereMap {
 // z = sqrt(1 - d), u = atan2(2z nx, 2z z - 1) / 2pi + 0.5, v = asin(2z ny) / pi + 0.5 (the
 // division and the + 0.5 in double precision, everything else in float).
 SphereMap makeSphereMap(int width, int height);
+// The same table, computed on first use for each size and kept for the life of the process
+// (the image effects share it). Main thread only.
+const SphereMap& sphereMapFor(int width, int height);

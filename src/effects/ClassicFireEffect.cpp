@@ -5,26 +5,15 @@
 #include "effects/ClassicFireEffect.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
 
 #include "base/Random.h"
 #include "core/SphereMap.h"
-#include "core/TextureManager.h"
-
-static_assert(std::endian::native == std::endian::little, "pixels are packed as little-endian RGBA words");
 
 namespace {
 
 constexpr int kSize = 256;
-
-// trunc, then clamp to 0..255; clamping first keeps NaN and huge values away from the int cast.
-inline std::uint32_t heatIndex(float h) {
-    h = h > 0.0f ? h : 0.0f;
-    h = h < 255.0f ? h : 255.0f;
-    return static_cast<std::uint32_t>(static_cast<int>(h));
-}
 
 }  // namespace
 
@@ -37,9 +26,8 @@ void ClassicFireEffect::onInit() {
     height = kSize;
     heat.assign(65536, 0.0f);
     nextHeat.assign(static_cast<std::size_t>(width) * height, 0.0f);
-    pixels.assign(static_cast<std::size_t>(width) * height * 4, 255);
     buildPalette();
-    textureName = "*DynamicFire_" + instanceName + "*";
+    image.create("*DynamicFire_" + instanceName + "*", width, height);
     buildSphereMap();
 }
 
@@ -60,9 +48,8 @@ void ClassicFireEffect::buildPalette() {
 }
 
 void ClassicFireEffect::buildSphereMap() {
-    const SphereMap map = makeSphereMap(width, height);
+    const SphereMap& map = sphereMapFor(width, height);
     sphereSource_.assign(map.u.size(), 0);
-    sphereInside_ = map.inside;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const std::size_t i = static_cast<std::size_t>(y) * width + x;
@@ -75,13 +62,12 @@ void ClassicFireEffect::buildSphereMap() {
 }
 
 void ClassicFireEffect::onUpdate(float time) {
-    if (time == lastTime) return;
-    lastTime = time;
+    if (!image.startFrame(time)) return;
     const float rounded = std::round(speed);
     const int steps = rounded >= 1.0f ? static_cast<int>(std::min(rounded, static_cast<float>(kMaxStepsPerUpdate))) : 1;
     for (int s = 0; s < steps; ++s) step();
     colourImage();
-    TextureManager::instance().updateDynamicTexture(textureName, width, height, pixels.data());
+    image.upload();
 }
 
 void ClassicFireEffect::step() {
@@ -108,23 +94,24 @@ void ClassicFireEffect::colourImage() {
     const bool sphere = envMapMode >= 0.5f;
     const float* field = heat.data();
     const std::uint32_t* words = paletteWords_.data();
+    const std::vector<std::uint32_t>& insideMask = sphereMapFor(width, height).inside;
 
     for (int y = 0; y < kSize; ++y) {
         std::uint32_t row[kSize];
         const std::size_t start = static_cast<std::size_t>(y) * kSize;
         if (sphere) {
             const std::int32_t* source = &sphereSource_[start];
-            const std::uint32_t* inside = &sphereInside_[start];
+            const std::uint32_t* inside = &insideMask[start];
             for (int x = 0; x < kSize; ++x) {
-                const std::uint32_t k = heatIndex(field[source[x]]);
+                const std::uint32_t k = toChannel(field[source[x]]);
                 row[x] = (words[k] | (k > 0 ? 0xFF000000u : 0u)) & inside[x];
             }
         } else {
             for (int x = 0; x < kSize; ++x) {
-                const std::uint32_t k = heatIndex(field[start + static_cast<std::size_t>(x)]);
+                const std::uint32_t k = toChannel(field[start + static_cast<std::size_t>(x)]);
                 row[x] = words[k] | (k > 0 ? 0xFF000000u : 0u);
             }
         }
-        std::memcpy(&pixels[start * 4], row, sizeof row);
+        std::memcpy(image.row(y), row, sizeof row);
     }
 }

@@ -7,9 +7,9 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
 #include <vector>
 
+#include "core/DynamicImage.h"
 #include "core/Effect.h"
 
 class ClassicFireEffect : public Effect {
@@ -21,7 +21,7 @@ public:
 
     // One automaton step: seed row, then every other row from the one below it.
     void step();
-    // Colours the current heat field into `pixels` (no upload).
+    // Colours the current heat field into the image (no upload).
     void colourImage();
 
     // More steps than the field has rows cannot change the picture any further; the cap
@@ -32,20 +32,17 @@ public:
     float cooling = 0.025f;
     float speed = 1.0f;
     float envMapMode = 1.0f;
-    float lastTime = -1.0f;
-    int width = 256, height = 256;
+    int width = 256, height = 256;  // of the heat field and the image
     std::vector<float> heat;      // row-major, row 0 = seed row
     std::vector<float> nextHeat;  // the field being computed in a step; row 0 stays 0
-    std::vector<std::uint8_t> pixels;  // RGBA, row 0 first
     std::array<std::array<std::uint8_t, 3>, 256> palette{};  // heat -> R, G, B
-    std::string textureName;
+    DynamicImage image;  // "*DynamicFire_<instance>*"
 
 private:
     void buildPalette();
     void buildSphereMap();
 
     std::array<std::uint32_t, 256> paletteWords_{};  // palette packed as RGB words, alpha 0
-    // Sphere layout: the heat cell each pixel shows, and an all-ones mask inside the disc.
+    // Sphere layout: the heat cell each pixel shows (the disc mask is the shared sphere map's).
     std::vector<std::int32_t> sphereSource_;
-    std::vector<std::uint32_t> sphereInside_;
 };

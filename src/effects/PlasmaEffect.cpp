@@ -11,22 +11,15 @@
 #include <cmath>
 #include <cstring>
 
-#if defined(__SSE__)
-#include <immintrin.h>
-#endif
-
 #include "base/Logger.h"
 #include "base/Workers.h"
 #include "core/SphereMap.h"
-#include "core/TextureManager.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define PLASMA_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define PLASMA_VECTOR_CLONES
 #endif
-
-static_assert(std::endian::native == std::endian::little, "pixels are packed as little-endian RGBA words");
 
 namespace {
 
@@ -90,13 +83,6 @@ inline float sinShifted(SinCos a, float af, float bf, double offset, double sinO
     return static_cast<float>(a.s * (cosOffset * near1 - sinOffset * e) + a.c * (sinOffset * near1 + cosOffset * e));
 }
 
-// trunc, then clamp to 0..255; clamping first keeps NaN and huge values away from the int cast.
-inline std::uint32_t toChannel(float v) {
-    v = v > 0.0f ? v : 0.0f;
-    v = v < 255.0f ? v : 255.0f;
-    return static_cast<std::uint32_t>(static_cast<int>(v));
-}
-
 struct Gains {
     float r, g, b;
 };
@@ -114,16 +100,6 @@ inline std::uint32_t shade(float s, Gains gains) {
            toChannel(sinA4 * 255.0f * gains.b) << 16 | 0xFF000000u;
 }
 
-// The compiler does not vectorise sqrtf while it might have to set errno; SSE's square root
-// gives the same correctly rounded results.
-inline void sqrtRow(float* values) {
-#if defined(__SSE__)
-    for (int x = 0; x < kSize; x += 4) _mm_storeu_ps(values + x, _mm_sqrt_ps(_mm_loadu_ps(values + x)));
-#else
-    for (int x = 0; x < kSize; ++x) values[x] = std::sqrt(values[x]);
-#endif
-}
-
 // Flat layout: sin(u + p) per column comes in precomputed, sin(v + p) is one value per row.
 PLASMA_VECTOR_CLONES
 void flatRow(const float* sinU, float scale, float v, float phase, Gains gains, std::uint32_t* out) {
@@ -132,7 +108,7 @@ void flatRow(const float* sinU, float scale, float v, float phase, Gains gains, 
         const float u = scale * static_cast<float>(x);
         root[x] = u * u + v * v;
     }
-    sqrtRow(root);
+    sqrtInPlace(root, kSize);
     const float sinV = std::sin(v + phase);
     for (int x = 0; x < kSize; ++x) {
         const float u = scale * static_cast<float>(x);
@@ -151,7 +127,7 @@ void sphereRow(const float* baseU, const float* baseV, const std::uint32_t* insi
         v[x] = baseV[x] * scale;
         root[x] = u[x] * u[x] + v[x] * v[x];
     }
-    sqrtRow(root);
+    sqrtInPlace(root, kSize);
     for (int x = 0; x < kSize; ++x) {
         const float s = sinRounded(root[x] + phase) + sinRounded(u[x] + phase) + sinRounded(v[x] + phase) +
                         sinRounded(u[x] + v[x] + phase);
@@ -170,28 +146,23 @@ void PlasmaEffect::onInit() {
     createTrack("color.g", &colorG, 0.0f, 2.0f, 0.5f);
     createTrack("color.b", &colorB, 0.0f, 2.0f, 0.8f);
     createTrack("envMapMode", &envMapMode, 0.0f, 1.0f, 1.0f, true, InterpType::Step);
-    width = kSize;
-    height = kSize;
-    pixels.assign(static_cast<std::size_t>(width) * height * 4, 255);
-    textureName = "*DynamicPlasma_" + instanceName + "*";
+    image.create("*DynamicPlasma_" + instanceName + "*", kSize, kSize);
     buildSphereMap();
 }
 
 void PlasmaEffect::buildSphereMap() {
-    SphereMap map = makeSphereMap(width, height);
+    const SphereMap& map = sphereMapFor(kSize, kSize);
     // The plasma's sphere coordinates run over the image size, like its flat ones.
-    for (float& u : map.u) u *= static_cast<float>(width);
-    for (float& v : map.v) v *= static_cast<float>(height);
-    sphereU_ = std::move(map.u);
-    sphereV_ = std::move(map.v);
-    sphereInside_ = std::move(map.inside);
+    sphereU_ = map.u;
+    sphereV_ = map.v;
+    for (float& u : sphereU_) u *= static_cast<float>(kSize);
+    for (float& v : sphereV_) v *= static_cast<float>(kSize);
 }
 
 void PlasmaEffect::onUpdate(float time) {
-    if (time == lastTime) return;
-    lastTime = time;
+    if (!image.startFrame(time)) return;
     computeImage(time);
-    TextureManager::instance().updateDynamicTexture(textureName, width, height, pixels.data());
+    image.upload();
 }
 
 void PlasmaEffect::computeImage(float time) {
@@ -208,15 +179,16 @@ void PlasmaEffect::computeImage(float time) {
     if (!sphere)
         for (int x = 0; x < kSize; ++x) sinU[x] = std::sin(scale * static_cast<float>(x) + phase);
 
+    const std::vector<std::uint32_t>& inside = sphereMapFor(kSize, kSize).inside;
     workers::parallelFor(kSize, [&](int firstRow, int endRow) {
         for (int y = firstRow; y < endRow; ++y) {
             alignas(32) std::uint32_t row[kSize];
             const std::size_t first = static_cast<std::size_t>(y) * kSize;
             if (sphere)
-                sphereRow(&sphereU_[first], &sphereV_[first], &sphereInside_[first], scale, phase, gains, row);
+                sphereRow(&sphereU_[first], &sphereV_[first], &inside[first], scale, phase, gains, row);
             else
                 flatRow(sinU, scale, scale * static_cast<float>(y), phase, gains, row);
-            std::memcpy(&pixels[first * 4], row, sizeof row);
+            std::memcpy(image.row(y), row, sizeof row);
         }
     });
 }
@@ -224,11 +196,12 @@ void PlasmaEffect::computeImage(float time) {
 // The formula pixel by pixel with the C library's functions: for arguments too large for the
 // vector sine (huge times, speeds or scales) and non-finite parameters.
 void PlasmaEffect::computeRowsScalar(float phase, bool sphere) {
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const std::size_t i = static_cast<std::size_t>(y) * width + x;
+    const SphereMap& map = sphereMapFor(kSize, kSize);
+    for (int y = 0; y < kSize; ++y) {
+        for (int x = 0; x < kSize; ++x) {
+            const std::size_t i = static_cast<std::size_t>(y) * kSize + x;
             std::uint32_t word = 0;
-            if (!sphere || sphereInside_[i]) {
+            if (!sphere || map.inside[i]) {
                 const float u = sphere ? sphereU_[i] * scale : scale * static_cast<float>(x);
                 const float v = sphere ? sphereV_[i] * scale : scale * static_cast<float>(y);
                 const float s =
@@ -237,7 +210,7 @@ void PlasmaEffect::computeRowsScalar(float phase, bool sphere) {
                 word = toChannel(std::sin(a) * 255.0f * colorR) | toChannel(std::sin(a + 2.0f) * 255.0f * colorG) << 8 |
                        toChannel(std::sin(a + 4.0f) * 255.0f * colorB) << 16 | 0xFF000000u;
             }
-            std::memcpy(&pixels[i * 4], &word, 4);
+            image.row(y)[x] = word;
         }
     }
 }

@@ -7,26 +7,18 @@
 #include "effects/VoronoiCausticsEffect.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
-
-#if defined(__SSE__)
-#include <immintrin.h>
-#endif
 
 #include "base/Logger.h"
 #include "base/Workers.h"
 #include "core/SphereMap.h"
-#include "core/TextureManager.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define CAUSTICS_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define CAUSTICS_VECTOR_CLONES
 #endif
-
-static_assert(std::endian::native == std::endian::little, "pixels are packed as little-endian RGBA words");
 
 namespace {
 
@@ -36,23 +28,6 @@ constexpr float kMaxCellsAcross = 256.0f;
 
 inline float cellHash(float gx, float gy, float a, float b) {
     return std::fmod(std::fabs(std::sin(gx * a + gy * b) * 43758.547f), 1.0f);
-}
-
-// trunc, then clamp to 0..255; clamping first keeps NaN and huge values away from the int cast.
-inline std::uint32_t toChannel(float v) {
-    v = v > 0.0f ? v : 0.0f;
-    v = v < 255.0f ? v : 255.0f;
-    return static_cast<std::uint32_t>(static_cast<int>(v));
-}
-
-// The compiler does not vectorise sqrtf while it might have to set errno; SSE's square root
-// gives the same correctly rounded results.
-inline void sqrtRow(float* values) {
-#if defined(__SSE__)
-    for (int x = 0; x < kSize; x += 4) _mm_storeu_ps(values + x, _mm_sqrt_ps(_mm_loadu_ps(values + x)));
-#else
-    for (int x = 0; x < kSize; ++x) values[x] = std::sqrt(values[x]);
-#endif
 }
 
 // floor for |v| well inside the int range, written so the loop vectorises (std::floor is a
@@ -104,7 +79,7 @@ void causticsRow(const float* u, const float* v, const CellTable& table, float s
         }
         m[x] = best;
     }
-    sqrtRow(m);
+    sqrtInPlace(m, kSize);
     for (int x = 0; x < kSize; ++x) m[x] = (std::pow(1.0f - m[x], sharpness) + 0.15f) * 255.0f;
     for (int x = 0; x < kSize; ++x) {
         const std::uint32_t word = toChannel(m[x] * gains.r) | toChannel(m[x] * gains.g) << 8 |
@@ -125,30 +100,23 @@ void VoronoiCausticsEffect::onInit() {
     createTrack("color.g", &colorG, 0.0f, 2.0f, 0.8f);
     createTrack("color.b", &colorB, 0.0f, 2.0f, 1.0f);
     createTrack("envMapMode", &envMapMode, 0.0f, 1.0f, 1.0f, true, InterpType::Step);
-    width = kSize;
-    height = kSize;
-    pixels.assign(static_cast<std::size_t>(width) * height * 4, 255);
-    textureName = "*DynamicCaustics_" + instanceName + "*";
+    image.create("*DynamicCaustics_" + instanceName + "*", kSize, kSize);
     buildSphereMap();
 }
 
 void VoronoiCausticsEffect::buildSphereMap() {
-    SphereMap map = makeSphereMap(width, height);
-    sphereU_ = std::move(map.u);
-    sphereV_ = std::move(map.v);
-    sphereInside_ = std::move(map.inside);
+    const SphereMap& map = sphereMapFor(kSize, kSize);
     // Outside pixels keep 0, which lies in the range too, so they index valid cells.
-    auto [lowU, highU] = std::minmax_element(sphereU_.begin(), sphereU_.end());
-    auto [lowV, highV] = std::minmax_element(sphereV_.begin(), sphereV_.end());
+    auto [lowU, highU] = std::minmax_element(map.u.begin(), map.u.end());
+    auto [lowV, highV] = std::minmax_element(map.v.begin(), map.v.end());
     sphereLowest_ = std::min(*lowU, *lowV);
     sphereHighest_ = std::max(*highU, *highV);
 }
 
 void VoronoiCausticsEffect::onUpdate(float time) {
-    if (time == lastTime) return;
-    lastTime = time;
+    if (!image.startFrame(time)) return;
     computeImage(time);
-    TextureManager::instance().updateDynamicTexture(textureName, width, height, pixels.data());
+    image.upload();
 }
 
 void VoronoiCausticsEffect::computeImage(float time) {
@@ -192,10 +160,11 @@ void VoronoiCausticsEffect::computeImage(float time) {
     alignas(32) float flatU[kSize];
     alignas(32) std::uint32_t allInside[kSize];
     for (int x = 0; x < kSize; ++x) {
-        flatU[x] = static_cast<float>(x) / static_cast<float>(width) * scale;
+        flatU[x] = static_cast<float>(x) / static_cast<float>(kSize) * scale;
         allInside[x] = ~0u;
     }
 
+    const SphereMap& map = sphereMapFor(kSize, kSize);
     workers::parallelFor(kSize, [&](int firstRow, int endRow) {
         for (int y = firstRow; y < endRow; ++y) {
             alignas(32) float flatV[kSize];
@@ -204,28 +173,29 @@ void VoronoiCausticsEffect::computeImage(float time) {
             if (sphere) {
                 alignas(32) float u[kSize], v[kSize];
                 for (int x = 0; x < kSize; ++x) {
-                    u[x] = sphereU_[start + x] * scale;
-                    v[x] = sphereV_[start + x] * scale;
+                    u[x] = map.u[start + x] * scale;
+                    v[x] = map.v[start + x] * scale;
                 }
-                causticsRow(u, v, table, sharpness, gains, &sphereInside_[start], row);
+                causticsRow(u, v, table, sharpness, gains, &map.inside[start], row);
             } else {
-                std::fill(flatV, flatV + kSize, static_cast<float>(y) / static_cast<float>(height) * scale);
+                std::fill(flatV, flatV + kSize, static_cast<float>(y) / static_cast<float>(kSize) * scale);
                 causticsRow(flatU, flatV, table, sharpness, gains, allInside, row);
             }
-            std::memcpy(&pixels[start * 4], row, sizeof row);
+            std::memcpy(image.row(y), row, sizeof row);
         }
     });
 }
 
 // The formula pixel by pixel: for scales too large for the cell table and non-finite values.
 void VoronoiCausticsEffect::computeRowsScalar(float phase, bool sphere) {
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const std::size_t i = static_cast<std::size_t>(y) * width + x;
+    const SphereMap& map = sphereMapFor(kSize, kSize);
+    for (int y = 0; y < kSize; ++y) {
+        for (int x = 0; x < kSize; ++x) {
+            const std::size_t i = static_cast<std::size_t>(y) * kSize + x;
             std::uint32_t word = 0;
-            if (!sphere || sphereInside_[i]) {
-                const float u = sphere ? sphereU_[i] * scale : static_cast<float>(x) / static_cast<float>(width) * scale;
-                const float v = sphere ? sphereV_[i] * scale : static_cast<float>(y) / static_cast<float>(height) * scale;
+            if (!sphere || map.inside[i]) {
+                const float u = sphere ? map.u[i] * scale : static_cast<float>(x) / static_cast<float>(kSize) * scale;
+                const float v = sphere ? map.v[i] * scale : static_cast<float>(y) / static_cast<float>(kSize) * scale;
                 const float cu = std::floor(u), fu = u - cu;
                 const float cv = std::floor(v), fv = v - cv;
                 float m = 1.0f;
@@ -243,7 +213,7 @@ void VoronoiCausticsEffect::computeRowsScalar(float phase, bool sphere) {
                 word = toChannel(value * colorR) | toChannel(value * colorG) << 8 | toChannel(value * colorB) << 16 |
                        0xFF000000u;
             }
-            std::memcpy(&pixels[i * 4], &word, 4);
+            image.row(y)[x] = word;
         }
     }
 }

@@ -4,10 +4,9 @@
 // folded onto a sphere-map disc. It draws nothing itself.
 #pragma once
 
-#include <cstdint>
-#include <string>
 #include <vector>
 
+#include "core/DynamicImage.h"
 #include "core/Effect.h"
 
 class VoronoiCausticsEffect : public Effect {
@@ -19,7 +18,7 @@ public:
     void onRender() override {}
     const char* getClassName() const override { return "VoronoiCausticsEffect"; }
 
-    // Fills `pixels` for this time and the current parameters (no skip test, no upload).
+    // Fills the image for this time and the current parameters (no skip test, no upload).
     void computeImage(float time);
 
     float speed = 1.5f;
@@ -27,19 +26,13 @@ public:
     float sharpness = 3.5f;
     float colorR = 0.2f, colorG = 0.8f, colorB = 1.0f;
     float envMapMode = 1.0f;
-    float lastTime = -1.0f;
-    int width = 256, height = 256;
-    std::vector<std::uint8_t> pixels;  // RGBA, row 0 first
-    std::string textureName;
+    DynamicImage image;  // 256 x 256, "*DynamicCaustics_<instance>*"
 
 private:
     void buildSphereMap();
     void computeRowsScalar(float phase, bool sphere);
 
-    // Sphere layout per pixel, before the multiplication by `scale`; all-ones mask inside.
-    std::vector<float> sphereU_, sphereV_;
-    std::vector<std::uint32_t> sphereInside_;
-    float sphereLowest_ = 0.0f, sphereHighest_ = 1.0f;  // over sphereU_ and sphereV_ together
+    float sphereLowest_ = 0.0f, sphereHighest_ = 1.0f;  // over the sphere map's u and v together
     // Per frame: every cell's feature point relative to its neighbours, see computeImage.
     std::vector<float> offsetX_, offsetY_;
 };

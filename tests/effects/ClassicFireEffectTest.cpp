@@ -62,7 +62,7 @@ TEST_F(ClassicFireEffectTest, MakesItsTracksBuffersAndNameAndUploads) {
                         });
     EXPECT_EQ(e.heat.size(), 65536u);
     EXPECT_EQ(e.nextHeat.size(), 65536u);
-    EXPECT_EQ(e.textureName, "*DynamicFire_*");
+    EXPECT_EQ(e.image.textureName, "*DynamicFire_*");
     e.updateAllTracks(0.25f);
     auto texture = TextureManager::instance().getTexture("*DynamicFire_*");
     ASSERT_TRUE(texture);
@@ -88,12 +88,12 @@ TEST_F(ClassicFireEffectTest, PaletteRunsFromBlackThroughRedAndYellowToWhiteFlat
                 if (sphere) {
                     float u, v;
                     if (!reference::sphereCoordinates(x, y, u, v)) {
-                        ASSERT_EQ(pixelAt(e->pixels, x, y), (Rgba{0, 0, 0, 0})) << x << "," << y;
+                        ASSERT_EQ(pixelAt(e->image.pixels, x, y), (Rgba{0, 0, 0, 0})) << x << "," << y;
                         continue;
                     }
                     cell = cellIndex(v) * kSize + cellIndex(u);
                 }
-                ASSERT_EQ(pixelAt(e->pixels, x, y), colourOf(*e, e->heat[cell])) << x << "," << y << " sphere " << sphere;
+                ASSERT_EQ(pixelAt(e->image.pixels, x, y), colourOf(*e, e->heat[cell])) << x << "," << y << " sphere " << sphere;
             }
         }
     }
@@ -120,7 +120,7 @@ TEST_F(ClassicFireEffectTest, OneStepSeedsFromTheGeneratorThenRisesInItsCallOrde
         if (sx >= kSize) sx -= kSize;
         const float h = seed[sx] - 0.05f * 255.0f - static_cast<float>(draws[next++] % 4);
         ASSERT_EQ(e->heat[kSize + x], std::max(0.0f, h)) << "column " << x;
-        ASSERT_EQ(pixelAt(e->pixels, x, 1), colourOf(*e, e->heat[kSize + x])) << "column " << x;
+        ASSERT_EQ(pixelAt(e->image.pixels, x, 1), colourOf(*e, e->heat[kSize + x])) << "column " << x;
     }
     // Everything else rose from the empty field of before, and the seed row reads 0 again.
     for (int i = 0; i < kSize; ++i) EXPECT_EQ(e->heat[i], 0.0f);
@@ -150,13 +150,13 @@ TEST_F(ClassicFireEffectTest, BottomRowStaysEmptyAndIntensityZeroBurnsOutWithinT
     auto e = make();
     auto lit = [&] {
         int n = 0;
-        for (std::size_t i = 3; i < e->pixels.size(); i += 4) n += e->pixels[i] != 0;
+        for (std::size_t i = 3; i < e->image.pixels.size(); i += 4) n += e->image.pixels[i] != 0;
         return n;
     };
     float time = 0.0f;
     for (int i = 0; i < 40; ++i) {
         e->updateAllTracks(time += 0.1f);
-        for (int x = 0; x < kSize; ++x) ASSERT_EQ(pixelAt(e->pixels, x, 0), (Rgba{0, 0, 0, 0})) << "step " << i;
+        for (int x = 0; x < kSize; ++x) ASSERT_EQ(pixelAt(e->image.pixels, x, 0), (Rgba{0, 0, 0, 0})) << "step " << i;
     }
     EXPECT_GT(lit(), 1000) << "a burning fire first";
 

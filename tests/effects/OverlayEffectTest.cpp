@@ -83,7 +83,7 @@ TEST_F(OverlayEffectTest, ShowsAPlasmaTextureAndAPngFilePixelForPixel) {
     plasma.findTrack("envMapMode")->setKey(0.0f, 0.0f, InterpType::Step);
     plasma.updateAllTracks(2.5f);
     overlay(0.0f, 1.0f)->onRender();
-    EXPECT_EQ(frame(), plasma.pixels);
+    EXPECT_EQ(frame(), plasma.image.pixels);
 
     constexpr int w = 64, h = 32;
     std::vector<std::uint8_t> image;

@@ -62,9 +62,9 @@ TEST_F(PlasmaEffectTest, LogsAndMakesItsTracksNameAndBuffers) {
                             {"color.b", 0, 2, 0.8f, false, InterpType::Linear, &e.colorB},
                             {"envMapMode", 0, 1, 1.0f, true, InterpType::Step, &e.envMapMode},
                         });
-    EXPECT_EQ(e.textureName, "*DynamicPlasma_Sky*");
-    EXPECT_EQ(e.pixels, std::vector<std::uint8_t>(256 * 256 * 4, 255));
-    EXPECT_EQ(e.lastTime, -1.0f);
+    EXPECT_EQ(e.image.textureName, "*DynamicPlasma_Sky*");
+    EXPECT_EQ(e.image.pixels, std::vector<std::uint8_t>(256 * 256 * 4, 255));
+    EXPECT_EQ(e.image.lastTime, -1.0f);
 }
 
 // Chosen pixels equal the formula to the byte. Elsewhere a vectorised sine may round differently
@@ -88,13 +88,13 @@ TEST_F(PlasmaEffectTest, ImageMatchesTheFormulaInBothLayouts) {
     for (const auto& [k, maxDiffering] : cases) {
         auto e = render(k);
         for (auto [x, y] : chosen)
-            EXPECT_EQ(pixelAt(e->pixels, x, y), reference::plasmaPixel(x, y, k)) << x << "," << y << " time " << k.time;
-        const auto d = reference::compareImage(e->pixels, [&](int x, int y) { return reference::plasmaPixel(x, y, k); });
+            EXPECT_EQ(pixelAt(e->image.pixels, x, y), reference::plasmaPixel(x, y, k)) << x << "," << y << " time " << k.time;
+        const auto d = reference::compareImage(e->image.pixels, [&](int x, int y) { return reference::plasmaPixel(x, y, k); });
         EXPECT_LE(d.largest, 1) << "time " << k.time << ", first at " << d.firstX << "," << d.firstY;
         EXPECT_LE(d.pixels, maxDiffering) << "time " << k.time << ", first at " << d.firstX << "," << d.firstY;
         if (!k.sphere) continue;
         for (auto [x, y] : {std::pair{0, 0}, {255, 0}, {0, 255}, {255, 255}})
-            EXPECT_EQ(pixelAt(e->pixels, x, y), (Rgba{0, 0, 0, 0})) << "sphere corner " << x << "," << y;
+            EXPECT_EQ(pixelAt(e->image.pixels, x, y), (Rgba{0, 0, 0, 0})) << "sphere corner " << x << "," << y;
     }
 }
 
@@ -102,17 +102,17 @@ TEST_F(PlasmaEffectTest, UploadsOncePerNewTimeAndSkipsAnUnchangedTime) {
     auto e = render({1.0f, 3.0f, 0.05f, 1.0f, 0.5f, 0.8f, false});
     auto texture = TextureManager::instance().getTexture("*DynamicPlasma_*");
     ASSERT_TRUE(texture);
-    const std::vector<std::uint8_t> first = e->pixels;
+    const std::vector<std::uint8_t> first = e->image.pixels;
     set(*e, "color.r", 0.0f);
     e->updateAllTracks(1.0f);
-    EXPECT_EQ(e->pixels, first) << "the same time computes nothing";
+    EXPECT_EQ(e->image.pixels, first) << "the same time computes nothing";
 
     e->updateAllTracks(1.5f);
-    EXPECT_EQ(pixelAt(e->pixels, 100, 100), reference::plasmaPixel(100, 100, {1.5f, 3.0f, 0.05f, 0.0f, 0.5f, 0.8f, false}));
+    EXPECT_EQ(pixelAt(e->image.pixels, 100, 100), reference::plasmaPixel(100, 100, {1.5f, 3.0f, 0.05f, 0.0f, 0.5f, 0.8f, false}));
     std::vector<std::uint8_t> uploaded(256 * 256 * 4);
     glBindTexture(GL_TEXTURE_2D, texture->id);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, uploaded.data());
-    EXPECT_EQ(uploaded, e->pixels);
+    EXPECT_EQ(uploaded, e->image.pixels);
 }
 
 }  // namespace

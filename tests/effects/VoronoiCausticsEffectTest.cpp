@@ -62,8 +62,8 @@ TEST_F(VoronoiCausticsEffectTest, LogsAndMakesItsTracksNameAndBuffers) {
                             {"color.b", 0, 2, 1.0f, false, InterpType::Linear, &e.colorB},
                             {"envMapMode", 0, 1, 1.0f, true, InterpType::Step, &e.envMapMode},
                         });
-    EXPECT_EQ(e.textureName, "*DynamicCaustics_*");
-    EXPECT_EQ(e.pixels.size(), 256u * 256u * 4u);
+    EXPECT_EQ(e.image.textureName, "*DynamicCaustics_*");
+    EXPECT_EQ(e.image.pixels.size(), 256u * 256u * 4u);
 }
 
 // Every step is the same single-precision operation as the formula's, so every pixel equals it
@@ -81,11 +81,11 @@ TEST_F(VoronoiCausticsEffectTest, WholeImageMatchesTheFormulaInBothLayouts) {
     };
     for (const CausticsParams& k : cases) {
         auto e = render(k);
-        const auto d = reference::compareImage(e->pixels, [&](int x, int y) { return reference::causticsPixel(x, y, k); });
+        const auto d = reference::compareImage(e->image.pixels, [&](int x, int y) { return reference::causticsPixel(x, y, k); });
         EXPECT_EQ(d.pixels, 0) << "time " << k.time << ", first at " << d.firstX << "," << d.firstY;
         if (!k.sphere) continue;
         for (auto [x, y] : {std::pair{0, 0}, {255, 0}, {0, 255}, {255, 255}})
-            EXPECT_EQ(pixelAt(e->pixels, x, y), (Rgba{0, 0, 0, 0})) << "sphere corner " << x << "," << y;
+            EXPECT_EQ(pixelAt(e->image.pixels, x, y), (Rgba{0, 0, 0, 0})) << "sphere corner " << x << "," << y;
     }
 }
 
@@ -93,17 +93,17 @@ TEST_F(VoronoiCausticsEffectTest, UploadsOncePerNewTimeAndSkipsAnUnchangedTime) 
     auto e = render({2.0f, 1.5f, 6.0f, 3.5f, 0.2f, 0.8f, 1.0f, true});
     auto texture = TextureManager::instance().getTexture("*DynamicCaustics_*");
     ASSERT_TRUE(texture);
-    const std::vector<std::uint8_t> first = e->pixels;
+    const std::vector<std::uint8_t> first = e->image.pixels;
     set(*e, "color.g", 0.0f);
     e->updateAllTracks(2.0f);
-    EXPECT_EQ(e->pixels, first) << "the same time computes nothing";
+    EXPECT_EQ(e->image.pixels, first) << "the same time computes nothing";
 
     e->updateAllTracks(3.0f);
-    EXPECT_EQ(pixelAt(e->pixels, 100, 100), reference::causticsPixel(100, 100, {3.0f, 1.5f, 6.0f, 3.5f, 0.2f, 0.0f, 1.0f, true}));
+    EXPECT_EQ(pixelAt(e->image.pixels, 100, 100), reference::causticsPixel(100, 100, {3.0f, 1.5f, 6.0f, 3.5f, 0.2f, 0.0f, 1.0f, true}));
     std::vector<std::uint8_t> uploaded(256 * 256 * 4);
     glBindTexture(GL_TEXTURE_2D, texture->id);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, uploaded.data());
-    EXPECT_EQ(uploaded, e->pixels);
+    EXPECT_EQ(uploaded, e->image.pixels);
 }
 
 }  // namespace
