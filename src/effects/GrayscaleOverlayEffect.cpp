@@ -5,6 +5,7 @@
 
 #include "base/Logger.h"
 #include "core/ProjectGlobals.h"
+#include "core/ScreenOverlay.h"
 
 GrayscaleOverlayEffect::GrayscaleOverlayEffect() { logLine("GrayscaleOverlayEffect constructor called."); }
 
@@ -20,32 +21,12 @@ void GrayscaleOverlayEffect::onRender() {
     const auto w = static_cast<GLdouble>(projectWidth);
     const auto h = static_cast<GLdouble>(projectHeight);
 
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, w, 0.0, h, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-
+    const ScreenOverlay overlay(0.0, w, 0.0, h);
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_TEXTURE_2D);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-
     glColor4f(1.0f, 1.0f, 1.0f, gray);
-    glBegin(GL_QUADS);
-    glVertex2d(0.0, 0.0);
-    glVertex2d(w, 0.0);
-    glVertex2d(w, h);
-    glVertex2d(0.0, h);
-    glEnd();
-
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopAttrib();
+    drawScreenQuad(w, h);
 }

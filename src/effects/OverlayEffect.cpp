@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "base/Logger.h"
+#include "core/ScreenOverlay.h"
 #include "core/TextureManager.h"
 
 OverlayEffect::OverlayEffect() {
@@ -20,15 +21,7 @@ void OverlayEffect::onRender() {
     const float index = std::round(trackValue("texture"));
     if (alpha < 0.001f) return;
 
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, 1.0, 0.0, 1.0, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-
+    const ScreenOverlay overlay(0.0, 1.0, 0.0, 1.0);
     glClear(GL_DEPTH_BUFFER_BIT);
     glDisable(GL_DEPTH_TEST);
     glDepthMask(GL_FALSE);
@@ -48,24 +41,7 @@ void OverlayEffect::onRender() {
             glBindTexture(GL_TEXTURE_2D, texture->id);
             glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);  // the image's alpha times `alpha`
             glColor4f(1.0f, 1.0f, 1.0f, alpha);
-            glBegin(GL_QUADS);
-            glTexCoord2f(0.0f, 0.0f);
-            glVertex2f(0.0f, 0.0f);
-            glTexCoord2f(1.0f, 0.0f);
-            glVertex2f(1.0f, 0.0f);
-            glTexCoord2f(1.0f, 1.0f);
-            glVertex2f(1.0f, 1.0f);
-            glTexCoord2f(0.0f, 1.0f);
-            glVertex2f(0.0f, 1.0f);
-            glEnd();
-            glDisable(GL_TEXTURE_2D);
+            drawScreenQuad(1.0, 1.0, true);
         }
     }
-
-    glDepthMask(GL_TRUE);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopAttrib();
 }

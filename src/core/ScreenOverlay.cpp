@@ -1,0 +1,37 @@
+// ScreenOverlay: push, set, pop in the order fixed-function GL needs.
+#include "core/ScreenOverlay.h"
+
+#include <GL/gl.h>
+
+ScreenOverlay::ScreenOverlay(double left, double right, double bottom, double top) {
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(left, right, bottom, top, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+}
+
+ScreenOverlay::~ScreenOverlay() {
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
+}
+
+void drawScreenQuad(double width, double height, bool texCoords) {
+    glBegin(GL_QUADS);
+    if (texCoords) glTexCoord2f(0.0f, 0.0f);
+    glVertex2d(0.0, 0.0);
+    if (texCoords) glTexCoord2f(1.0f, 0.0f);
+    glVertex2d(width, 0.0);
+    if (texCoords) glTexCoord2f(1.0f, 1.0f);
+    glVertex2d(width, height);
+    if (texCoords) glTexCoord2f(0.0f, 1.0f);
+    glVertex2d(0.0, height);
+    glEnd();
+}
