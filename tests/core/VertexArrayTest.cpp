@@ -17,10 +17,10 @@ void scene(Sink& s) {
     for (int i = 0; i < 12; ++i) {
         const float a = static_cast<float>(i) * 0.5236f, b = a + 0.5236f;
         s.color(0.1f * static_cast<float>(i % 10), 0.5f, 1.0f - 0.07f * static_cast<float>(i), 1.0f);
-        s.normal(std::cos(a), std::sin(a), 0.6f);
+        s.normal(std::cos(a), std::sin(a), 0.1f * static_cast<float>(i));  // the light comes along z
         s.vertex(0.0f, 0.0f, 0.0f);
         s.vertex(0.9f * std::cos(a), 0.9f * std::sin(a), 0.1f);
-        s.normal(std::cos(b), std::sin(b), 0.6f);
+        s.normal(std::cos(b), std::sin(b), 0.3f);
         s.vertex(0.9f * std::cos(b), 0.9f * std::sin(b), -0.1f);
     }
 }
@@ -45,7 +45,6 @@ TEST_F(VertexArrayTest, DrawsTheSamePixelsAsImmediateModeAndLeavesTheLastColourC
     scene(immediate);
     glEnd();
     const auto expected = frame();
-
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glColor4f(0.3f, 0.3f, 0.3f, 0.3f);
     VertexArray array(3, VertexArray::kColor | VertexArray::kNormal);
