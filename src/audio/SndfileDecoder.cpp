@@ -1,13 +1,18 @@
 // Every format libsndfile reads except MPEG audio (handed to libmpg123 instead): WAV, AIFF,
-// OGG/Vorbis, FLAC, ... read as 16-bit (float files scaled to full range). A WAV whose data chunk
-// announces more bytes than the file holds is refused as truncated, because libsndfile would
-// silently play the shorter rest. Does not read files of unknown length (pipes, raw streams).
+// OGG/Vorbis, Opus, FLAC, ... read as 16-bit. Integer data comes as libsndfile converts it;
+// float-coded data (float and double PCM, Vorbis, Opus) is scaled by 32767, rounded and clipped,
+// so every file plays at the level it was made at. A WAV whose data chunk announces more bytes
+// than the file holds is refused as truncated, because libsndfile would silently play the
+// shorter rest. Does not read files of unknown length (pipes, raw streams).
 #include <sndfile.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "Decoder.h"
 
@@ -44,24 +49,66 @@ bool riffDataCutShort(const std::string& path) {
     return false;
 }
 
+// Formats whose samples are floats with 1.0 as full scale. libsndfile's own conversion of them
+// to 16-bit either truncates them to almost nothing (no scaling) or, with its scaling option,
+// divides by the file's peak, which normalises every file to full scale.
+bool isFloatCoded(int format) {
+    switch (format & SF_FORMAT_SUBMASK) {
+        case SF_FORMAT_FLOAT:
+        case SF_FORMAT_DOUBLE:
+        case SF_FORMAT_VORBIS:
+        case SF_FORMAT_OPUS:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Full scale 1.0 to 32767, rounded to nearest; beyond full scale clips, NaN is silence.
+std::int16_t floatToPcm16(float value) {
+    const float scaled = value * 32767.0f;
+    if (std::isnan(scaled)) return 0;
+    if (scaled >= 32767.0f) return 32767;
+    if (scaled <= -32768.0f) return -32768;
+    return static_cast<std::int16_t>(std::lrint(scaled));
+}
+
 class SndfileDecoder final : public Decoder {
 public:
     SndfileDecoder(SNDFILE* file, const SF_INFO& info) : file_(file) {
         format_.rate = info.samplerate;
         format_.channels = info.channels;
         format_.frames = static_cast<std::uint64_t>(info.frames);
+        if (isFloatCoded(info.format)) floats_.resize(kFloatPiece * static_cast<std::size_t>(info.channels));
     }
     ~SndfileDecoder() override { sf_close(file_); }
     SndfileDecoder(const SndfileDecoder&) = delete;
     SndfileDecoder& operator=(const SndfileDecoder&) = delete;
 
     std::size_t read(std::int16_t* out, std::size_t maxFrames) override {
-        const sf_count_t got = sf_readf_short(file_, out, static_cast<sf_count_t>(maxFrames));
-        return got > 0 ? static_cast<std::size_t>(got) : 0;
+        if (floats_.empty()) {
+            const sf_count_t got = sf_readf_short(file_, out, static_cast<sf_count_t>(maxFrames));
+            return got > 0 ? static_cast<std::size_t>(got) : 0;
+        }
+        const auto channels = static_cast<std::size_t>(format_.channels);
+        std::size_t done = 0;
+        while (done < maxFrames) {
+            const std::size_t want = std::min(kFloatPiece, maxFrames - done);
+            const sf_count_t got = sf_readf_float(file_, floats_.data(), static_cast<sf_count_t>(want));
+            if (got <= 0) break;
+            const std::size_t samples = static_cast<std::size_t>(got) * channels;
+            std::transform(floats_.begin(), floats_.begin() + static_cast<std::ptrdiff_t>(samples),
+                           out + done * channels, floatToPcm16);
+            done += static_cast<std::size_t>(got);
+        }
+        return done;
     }
 
 private:
+    // Frames per float read: the scratch buffer stays small whatever the caller asks for.
+    static constexpr std::size_t kFloatPiece = 1024;
     SNDFILE* file_;
+    std::vector<float> floats_;  // empty for integer formats
 };
 
 }  // namespace
@@ -91,7 +138,6 @@ std::unique_ptr<Decoder> openSndfileDecoder(const std::string& path, std::string
         error = "truncated (the data chunk is longer than the file)";
         return nullptr;
     }
-    sf_command(file, SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
     return std::make_unique<SndfileDecoder>(file, info);
 }
 
