@@ -10,7 +10,8 @@
 // its triangles from a table worked out at compile time, and each of its edge vertices is
 // computed once. Counting the vertices of every slab first lets each slab write its triangles
 // straight to their place in the output, so the order is that of the slabs on any number of
-// threads. Vertex normals and texture coordinates multiply by reciprocals where the formula
+// threads; computeNormalsAndPolygonize computes only the normals of the grid rows those cubes
+// touch. Vertex normals and texture coordinates multiply by reciprocals where the formula
 // divides: the same values up to rounding.
 #include "effects/FieldSystem.h"
 
@@ -382,7 +383,9 @@ void normalRow(int n, const float* __restrict row, const float* __restrict yLo, 
 
 }  // namespace
 
-void FieldSystem::computeNormals() {
+void FieldSystem::computeNormals() { computeNormalRows(nullptr); }
+
+void FieldSystem::computeNormalRows(const std::uint8_t* wanted) {
     const int n = resolution;
     const std::size_t slots = static_cast<std::size_t>(workers::threadCount());
     if (rowScratch_.size() < static_cast<std::size_t>(n) * slots) rowScratch_.resize(static_cast<std::size_t>(n) * slots);
@@ -393,6 +396,7 @@ void FieldSystem::computeNormals() {
             float* dx = rowScratch_.data() + static_cast<std::size_t>(n) * slot;
             auto row = [&](int y, int z) { return values.data() + (static_cast<std::size_t>(z) * n + y) * n; };
             for (int r = begin; r < end; ++r) {
+                if (wanted && !wanted[r]) continue;
                 const int y = r % n, z = r / n;
                 normalRow(n, row(y, z), row(std::max(y - 1, 0), z), row(std::min(y + 1, n - 1), z),
                           row(y, std::max(z - 1, 0)), row(y, std::min(z + 1, n - 1)), dx,
@@ -612,6 +616,16 @@ int markInside(int n, const float* row, float isolevel, std::uint8_t* inside) {
 
 void FieldSystem::polygonize(std::vector<float>& positions, std::vector<float>& normalsOut,
                              std::vector<float>& texCoords, int shadingMode, float isolevel) {
+    extract(positions, normalsOut, texCoords, shadingMode, isolevel, false);
+}
+
+void FieldSystem::computeNormalsAndPolygonize(std::vector<float>& positions, std::vector<float>& normalsOut,
+                                              std::vector<float>& texCoords, int shadingMode, float isolevel) {
+    extract(positions, normalsOut, texCoords, shadingMode, isolevel, true);
+}
+
+void FieldSystem::extract(std::vector<float>& positions, std::vector<float>& normalsOut,
+                          std::vector<float>& texCoords, int shadingMode, float isolevel, bool normalsNearSurface) {
     const int n = resolution;
     if (n < 2) {
         positions.clear();
@@ -644,6 +658,19 @@ void FieldSystem::polygonize(std::vector<float>& positions, std::vector<float>& 
     });
     std::size_t total = 0;
     for (int z = 0; z + 1 < n; ++z) total += std::exchange(slabFirstVertex_[z], total);
+
+    if (normalsNearSurface) {
+        // The grid rows at the corners of the crossed cube rows are the only ones read.
+        if (rowWanted_.size() < static_cast<std::size_t>(n) * n) rowWanted_.resize(static_cast<std::size_t>(n) * n);
+        auto active = [&](int y, int z) { return y >= 0 && z >= 0 && y + 1 < n && z + 1 < n && rowActive_[z * n + y]; };
+        workers::parallelFor(n * n, [&](int begin, int end) {
+            for (int r = begin; r < end; ++r) {
+                const int y = r % n, z = r / n;
+                rowWanted_[r] = active(y, z) || active(y - 1, z) || active(y, z - 1) || active(y - 1, z - 1);
+            }
+        }, std::max(1, 4096 / n));
+        computeNormalRows(rowWanted_.data());
+    }
 
     // The arrays are resized, not emptied first: only a part beyond the old size is filled twice.
     resizeGrowing(positions, total * 3);

@@ -62,6 +62,11 @@ public:
     // come in grid order (x fastest, z slowest) whatever the number of threads.
     void polygonize(std::vector<float>& positions, std::vector<float>& normalsOut, std::vector<float>& texCoords,
                     int shadingMode, float isolevel);
+    // computeNormals then polygonize, the same triangles for a fraction of the work: only the
+    // normals polygonize reads are computed (those of the grid rows next to the surface); the
+    // other grid points keep the normals they had.
+    void computeNormalsAndPolygonize(std::vector<float>& positions, std::vector<float>& normalsOut,
+                                     std::vector<float>& texCoords, int shadingMode, float isolevel);
 
     std::size_t index(int x, int y, int z) const {
         return static_cast<std::size_t>(x) + static_cast<std::size_t>(resolution) * (y + static_cast<std::size_t>(resolution) * z);
@@ -88,6 +93,9 @@ private:
     // Fills out[0 ... N) with `field` along row (y, z); `scratch` holds rows for sub-fields.
     void sampleRow(const ScalarField& field, int y, int z, float* out, float* scratch) const;
     void libraryRow(FieldID id, int y, int z, float* out) const;
+    void computeNormalRows(const std::uint8_t* wanted);  // the grid rows r with wanted[r] (all for null)
+    void extract(std::vector<float>& positions, std::vector<float>& normalsOut, std::vector<float>& texCoords,
+                 int shadingMode, float isolevel, bool normalsNearSurface);
     // Marks the cube rows of slab z the surface crosses, stores their cubes' corner codes and
     // returns the number of vertices the slab makes.
     std::size_t classifySlab(int z);
@@ -100,5 +108,6 @@ private:
     std::vector<std::int32_t> rowInside_;       // inside points per grid row
     std::vector<std::uint8_t> cubeCodes_;       // corner codes of the cubes in active rows
     std::vector<std::uint8_t> rowActive_;       // per cube row: does the surface cross it
+    std::vector<std::uint8_t> rowWanted_;       // per grid row: are its normals read
     std::vector<std::size_t> slabFirstVertex_;  // where each slab's vertices start
 };

@@ -80,8 +80,8 @@ void MarchingTetraEffect::onUpdate(float time) {
     configureFields();
     if (field.primaryId == Metaballs || field.secondaryId == Metaballs) field.animateMetaballs(time, metaSize, metaSpeed);
     field.sampleField();
-    field.computeNormals();
-    field.polygonize(meshPositions, meshNormals, meshTexCoords, truncated(shadingMode), isolevel);
+    // Only the normals the surface needs: the rows next to it (computeNormals would do them all).
+    field.computeNormalsAndPolygonize(meshPositions, meshNormals, meshTexCoords, truncated(shadingMode), isolevel);
 }
 
 void MarchingTetraEffect::chooseTexture() {
