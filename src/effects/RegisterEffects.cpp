@@ -10,6 +10,7 @@
 #include "effects/ClassicFireEffect.h"
 #include "effects/GrayscaleOverlayEffect.h"
 #include "effects/Lighting.h"
+#include "effects/MarchingTetraEffect.h"
 #include "effects/OverlayEffect.h"
 #include "effects/PlasmaEffect.h"
 #include "effects/RotatingCubeEffect.h"
@@ -29,7 +30,7 @@ void registerAllEffects() {
     EffectFactory::registerEffect<GrayscaleOverlayEffect>("GrayscaleOverlayEffect");
     // LeftfieldAutomataEffect
     EffectFactory::registerEffect<Lighting>("Lighting");
-    // MarchingTetraEffect
+    EffectFactory::registerEffect<MarchingTetraEffect>("MarchingTetraEffect");
     // MatrixGreetingsEffect
     // NorwegianFlagEffect
     EffectFactory::registerEffect<OverlayEffect>("OverlayEffect");
