@@ -36,9 +36,10 @@ void Logger::log(const std::string& message) {
     stream_.flush();
 }
 
-void Logger::logOnce(const std::string& message) {
-    if (!seen_.insert(message).second) return;
-    log(message);
+void Logger::logOnce(std::string_view message) {
+    if (seen_.find(message) != seen_.end()) return;
+    seen_.emplace(message);
+    log(std::string(message));
 }
 
 void Logger::close() {

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 
 class Logger {
@@ -25,7 +26,8 @@ public:
         log(line.str());
     }
     // Logs a message only the first time it is seen (also counted while the file is closed).
-    void logOnce(const std::string& message);
+    // A view, so that a message seen before costs a hash lookup and no allocation.
+    void logOnce(std::string_view message);
     void close();
     bool isOpen();
 
@@ -37,7 +39,11 @@ private:
     std::mutex lock_;
     std::ofstream stream_;
     bool enabled_ = false;
-    std::unordered_set<std::string> seen_;
+    struct ViewHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
+    std::unordered_set<std::string, ViewHash, std::equal_to<>> seen_;
 };
 
 // Shorthand used at call sites: logLine("Loaded Resolution: ", w, "x", h).
