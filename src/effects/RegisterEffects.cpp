@@ -8,6 +8,7 @@
 #include "effects/Basic3DEffect.h"
 #include "effects/Camera.h"
 #include "effects/ClassicFireEffect.h"
+#include "effects/ColorFilterEffect.h"
 #include "effects/GrayscaleOverlayEffect.h"
 #include "effects/Lighting.h"
 #include "effects/OverlayEffect.h"
@@ -23,7 +24,7 @@ void registerAllEffects() {
     // CellularLinesEffect
     // CinematicOverlayEffect
     EffectFactory::registerEffect<ClassicFireEffect>("ClassicFireEffect");
-    // ColorFilterEffect
+    EffectFactory::registerEffect<ColorFilterEffect>("ColorFilterEffect");
     // FocusBlurEffect
     // GloomEffect
     EffectFactory::registerEffect<GrayscaleOverlayEffect>("GrayscaleOverlayEffect");
