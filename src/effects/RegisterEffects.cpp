@@ -7,6 +7,7 @@
 // One include per registered class, in the order of the list below.
 #include "effects/Basic3DEffect.h"
 #include "effects/Camera.h"
+#include "effects/CinematicOverlayEffect.h"
 #include "effects/ClassicFireEffect.h"
 #include "effects/ColorFilterEffect.h"
 #include "effects/GrayscaleOverlayEffect.h"
@@ -22,7 +23,7 @@ void registerAllEffects() {
     EffectFactory::registerEffect<Basic3DEffect>("Basic3DEffect");
     EffectFactory::registerEffect<Camera>("Camera");
     // CellularLinesEffect
-    // CinematicOverlayEffect
+    EffectFactory::registerEffect<CinematicOverlayEffect>("CinematicOverlayEffect");
     EffectFactory::registerEffect<ClassicFireEffect>("ClassicFireEffect");
     EffectFactory::registerEffect<ColorFilterEffect>("ColorFilterEffect");
     // FocusBlurEffect
