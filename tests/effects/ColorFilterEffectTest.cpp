@@ -75,7 +75,6 @@ TEST_F(ColorFilterEffectTest, EachFilterFollowsItsBlendArithmeticOnThePatches) {
     struct Case {
         float type, mix;
         Expect expect;
-        bool atEdges = true;  // false: the glow, whose shifted copies do not reach the edge rows
     };
     const double m = 0.6;
     const auto vignetteAlpha = [](int x, int y) {  // the fan: opacity m times the distance from
@@ -103,25 +102,28 @@ TEST_F(ColorFilterEffectTest, EachFilterFollowsItsBlendArithmeticOnThePatches) {
          [&](Rgb c, int x, int y) {
              return each(c, [&](int, int v) { return over(0.0, vignetteAlpha(x, y), v); });
          }},
-        {9.0f, 0.6f,  // four shifted copies at 0.25 m, then the copy at 0.4 m
-         [&](Rgb c, int, int) {
+        {9.0f, 0.6f,  // the shifted copies (o = 6 m) that reach the pixel at 0.25 m, then the copy at 0.4 m
+         [&](Rgb c, int x, int y) {
+             const double o = 6 * m;
+             const auto reaches = [&](double centre, double shift) { return centre >= shift && centre < 64 + shift; };
+             int copies = 0;
+             for (double dx : {-o, o})
+                 for (double dy : {-o, o}) copies += reaches(x + 0.5, dx) && reaches(y + 0.5, dy);
              return each(c, [&](int, int v) {
                  int d = v;
-                 for (int i = 0; i < 4; ++i) d = store(d + times(v, 0.25 * m));
+                 for (int i = 0; i < copies; ++i) d = store(d + times(v, 0.25 * m));
                  return store(d + times(v, 0.4 * m));
              });
-         },
-         false},
+         }},
         {10.0f, 0.6f,
          [&](Rgb c, int, int) { return each(c, [&](int, int v) { return store(store(v * v / 255.0) + times(v, 0.3 * m)); }); }},
         {10.6f, 0.6f, [&](Rgb c, int, int) { return each(c, [&](int, int v) { return over(1.0, m, v); }); }},
     };
-    const std::pair<int, int> points[] = {{17, 17}, {49, 17}, {17, 49}, {49, 49}, {8, 9}, {16, 1}, {48, 2}, {62, 62}};
+    const std::pair<int, int> points[] = {{17, 17}, {49, 17}, {17, 49}, {49, 49}, {8, 9}, {16, 1}, {48, 2}, {62, 62}, {20, 5}};
     for (const Case& c : cases) {
         drawPatches(kFull);
         filter(c.type, c.mix);
         for (auto [x, y] : points) {
-            if (!c.atEdges && (y < 8 || y > 56)) continue;
             const Rgb want = c.expect(patchAt(kFull, x, y), x, y);
             const Rgb got = rgbAt(x, y);
             for (int i = 0; i < 3; ++i)
