@@ -10,6 +10,7 @@
 #include "effects/CinematicOverlayEffect.h"
 #include "effects/ClassicFireEffect.h"
 #include "effects/ColorFilterEffect.h"
+#include "effects/FocusBlurEffect.h"
 #include "effects/GloomEffect.h"
 #include "effects/GrayscaleOverlayEffect.h"
 #include "effects/Lighting.h"
@@ -27,7 +28,7 @@ void registerAllEffects() {
     EffectFactory::registerEffect<CinematicOverlayEffect>("CinematicOverlayEffect");
     EffectFactory::registerEffect<ClassicFireEffect>("ClassicFireEffect");
     EffectFactory::registerEffect<ColorFilterEffect>("ColorFilterEffect");
-    // FocusBlurEffect
+    EffectFactory::registerEffect<FocusBlurEffect>("FocusBlurEffect");
     EffectFactory::registerEffect<GloomEffect>("GloomEffect");
     EffectFactory::registerEffect<GrayscaleOverlayEffect>("GrayscaleOverlayEffect");
     // LeftfieldAutomataEffect
