@@ -7,6 +7,7 @@
 //  - BM_FocusBlurComposite/<width>: the per-pixel opacity loop alone (vectorised, worker
 //    threads), its OneThread twin, and BM_FocusBlurCompositeReference/<width>, the
 //    straightforward scalar loop of the tests as the baseline;
+//  - BM_ReadBack/<format>: one read-back of colour (RGB or RGBA bytes) or depth at 1920 x 1080;
 //  - BM_GloomRender/<passes> and BM_ColorFilterRender/<filter> at 1920 x 1080.
 #include <benchmark/benchmark.h>
 
@@ -108,6 +109,25 @@ void BM_FocusBlurSplit(benchmark::State& state) {
         state.counters[names[i]] = benchmark::Counter(seconds[i] * 1000.0, benchmark::Counter::kAvgIterations);
 }
 
+// One full-viewport read-back at 1920 x 1080 in each format the focus blur could use: 0 colour
+// as RGB bytes (what the formula names), 1 colour as RGBA bytes (what the effect reads: the frame
+// buffer's own layout, straight into the composite buffer), 2 depth as floats.
+void BM_ReadBack(benchmark::State& state) {
+    context(1920, 1080);
+    drawScene(1920, 1080);
+    const GLenum formats[] = {GL_RGB, GL_RGBA, GL_DEPTH_COMPONENT};
+    const GLenum format = formats[state.range(0)];
+    std::vector<std::uint32_t> buffer(1920 * 1080);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    for (auto _ : state) {
+        glReadPixels(0, 0, 1920, 1080, format, format == GL_DEPTH_COMPONENT ? GL_FLOAT : GL_UNSIGNED_BYTE, buffer.data());
+        benchmark::DoNotOptimize(buffer.data());
+    }
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    const char* labels[] = {"colour RGB", "colour RGBA", "depth float"};
+    state.SetLabel(labels[state.range(0)]);
+}
+
 // Colour and depth buffers of one frame, as the read-backs leave them.
 struct CompositeInput {
     explicit CompositeInput(int width) : w(width), h(heightFor(width)) {
@@ -148,10 +168,14 @@ void BM_FocusBlurCompositeOneThread(benchmark::State& state) {
     workers::setThreadCount(0);
 }
 
+// The straightforward loop: the plain formula per pixel, RGB bytes to RGBA bytes.
 void BM_FocusBlurCompositeReference(benchmark::State& state) {
     CompositeInput in(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        reference::focusComposite(in.rgb.data(), in.depth.data(), in.rgba.data(), in.count(), 0.5f, 0.1f, 3.0f);
+        for (int i = 0; i < in.count(); ++i) {
+            for (int c = 0; c < 3; ++c) in.rgba[4 * i + c] = in.rgb[3 * i + c];
+            in.rgba[4 * i + 3] = static_cast<std::uint8_t>(reference::focusOpacity(in.depth[i], 0.5f, 0.1f, 3.0f));
+        }
         benchmark::DoNotOptimize(in.rgba.data());
     }
 }
@@ -188,6 +212,7 @@ BENCHMARK(BM_FocusBlurSplit)->Arg(1280)->Arg(1920)->UseRealTime()->Unit(benchmar
 BENCHMARK(BM_FocusBlurComposite)->Arg(1280)->Arg(1920)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FocusBlurCompositeOneThread)->Arg(1280)->Arg(1920)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FocusBlurCompositeReference)->Arg(1280)->Arg(1920)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReadBack)->DenseRange(0, 2)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GloomRender)->Arg(15)->Arg(40)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ColorFilterRender)->Arg(7)->Arg(9)->UseRealTime()->Unit(benchmark::kMillisecond);
 
