@@ -35,3 +35,16 @@ void drawScreenQuad(double width, double height, bool texCoords) {
     glVertex2d(0.0, height);
     glEnd();
 }
+
+void drawTexturedRect(double x0, double y0, double x1, double y1, float s0, float t0, float s1, float t1) {
+    glBegin(GL_QUADS);
+    glTexCoord2f(s0, t0);
+    glVertex2d(x0, y0);
+    glTexCoord2f(s1, t0);
+    glVertex2d(x1, y0);
+    glTexCoord2f(s1, t1);
+    glVertex2d(x1, y1);
+    glTexCoord2f(s0, t1);
+    glVertex2d(x0, y1);
+    glEnd();
+}

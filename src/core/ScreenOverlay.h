@@ -16,3 +16,6 @@ public:
 // A full-screen quad (0, 0) ... (width, height) with texture coordinates 0 ... 1, counter-
 // clockwise from the lower left, in immediate mode; texCoords false leaves them out.
 void drawScreenQuad(double width, double height, bool texCoords = false);
+// A quad from (x0, y0) to (x1, y1), counter-clockwise from the lower left, with texture
+// coordinates from (s0, t0) at the lower left to (s1, t1) at the upper right; immediate mode.
+void drawTexturedRect(double x0, double y0, double x1, double y1, float s0, float t0, float s1, float t1);

@@ -7,7 +7,11 @@
 // One include per registered class, in the order of the list below.
 #include "effects/Basic3DEffect.h"
 #include "effects/Camera.h"
+#include "effects/CinematicOverlayEffect.h"
 #include "effects/ClassicFireEffect.h"
+#include "effects/ColorFilterEffect.h"
+#include "effects/FocusBlurEffect.h"
+#include "effects/GloomEffect.h"
 #include "effects/GrayscaleOverlayEffect.h"
 #include "effects/Lighting.h"
 #include "effects/MarchingTetraEffect.h"
@@ -22,11 +26,11 @@ void registerAllEffects() {
     EffectFactory::registerEffect<Basic3DEffect>("Basic3DEffect");
     EffectFactory::registerEffect<Camera>("Camera");
     // CellularLinesEffect
-    // CinematicOverlayEffect
+    EffectFactory::registerEffect<CinematicOverlayEffect>("CinematicOverlayEffect");
     EffectFactory::registerEffect<ClassicFireEffect>("ClassicFireEffect");
-    // ColorFilterEffect
-    // FocusBlurEffect
-    // GloomEffect
+    EffectFactory::registerEffect<ColorFilterEffect>("ColorFilterEffect");
+    EffectFactory::registerEffect<FocusBlurEffect>("FocusBlurEffect");
+    EffectFactory::registerEffect<GloomEffect>("GloomEffect");
     EffectFactory::registerEffect<GrayscaleOverlayEffect>("GrayscaleOverlayEffect");
     // LeftfieldAutomataEffect
     EffectFactory::registerEffect<Lighting>("Lighting");
