@@ -10,9 +10,11 @@
 #include "effects/ClassicFireEffect.h"
 #include "effects/GrayscaleOverlayEffect.h"
 #include "effects/Lighting.h"
+#include "effects/MatrixGreetingsEffect.h"
 #include "effects/OverlayEffect.h"
 #include "effects/PlasmaEffect.h"
 #include "effects/RotatingCubeEffect.h"
+#include "effects/VectorTextEffect.h"
 #include "effects/VoronoiCausticsEffect.h"
 
 void registerAllEffects() {
@@ -30,7 +32,7 @@ void registerAllEffects() {
     // LeftfieldAutomataEffect
     EffectFactory::registerEffect<Lighting>("Lighting");
     // MarchingTetraEffect
-    // MatrixGreetingsEffect
+    EffectFactory::registerEffect<MatrixGreetingsEffect>("MatrixGreetingsEffect");
     // NorwegianFlagEffect
     EffectFactory::registerEffect<OverlayEffect>("OverlayEffect");
     EffectFactory::registerEffect<PlasmaEffect>("PlasmaEffect");
@@ -38,6 +40,6 @@ void registerAllEffects() {
     // RadarImageryEffect
     EffectFactory::registerEffect<RotatingCubeEffect>("RotatingCubeEffect");
     // RubixCubeEffect
-    // VectorTextEffect
+    EffectFactory::registerEffect<VectorTextEffect>("VectorTextEffect");
     EffectFactory::registerEffect<VoronoiCausticsEffect>("VoronoiCausticsEffect");
 }
