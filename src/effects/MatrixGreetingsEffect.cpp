@@ -35,10 +35,35 @@ float viewportAspect() {
 // rand() mod n for n >= 1, as an index.
 std::size_t randomBelow(int n) { return static_cast<std::size_t>(runtime::rand() % n); }
 
-// Immediate-mode output for the same cell walk as the vertex array.
+// Immediate-mode output for the same cell walk as the vertex array: every cell, as it comes.
 struct ImmediateLines {
+    static constexpr bool kSkipsHidden = false;
     void color(float r, float g, float b, float a) { glColor4f(r, g, b, a); }
     void vertex(float x, float y) { glVertex3f(x, y, 0.0f); }
+    void cell(bool) {}
+};
+
+// Vertex-array output. Cells that reach past the view start ranges of their own: the GL library
+// clips a whole batch on its slow path as soon as one vertex of it lies outside, so the cells
+// wholly inside are kept in ranges without such vertices. The order of the vertices is kept.
+struct ArrayLines {
+    static constexpr bool kSkipsHidden = true;
+    void color(float r, float g, float b, float a) { lines.color(r, g, b, a); }
+    void vertex(float x, float y) { lines.vertex(x, y); }
+    void cell(bool inside) {
+        if (!firsts.empty() && inside == lastInside) return;
+        const auto first = static_cast<GLint>(lines.size());
+        if (!firsts.empty()) counts.push_back(first - firsts.back());
+        firsts.push_back(first);
+        lastInside = inside;
+    }
+    void finish() {
+        if (!firsts.empty()) counts.push_back(static_cast<GLsizei>(lines.size()) - firsts.back());
+    }
+    VertexArray& lines;
+    std::vector<GLint>& firsts;
+    std::vector<GLsizei>& counts;
+    bool lastInside = true;
 };
 
 }  // namespace
@@ -288,7 +313,7 @@ void MatrixGreetingsEffect::claimCells() {
 }
 
 template <class Out>
-void MatrixGreetingsEffect::emitCells(Out& out, float aspect) {
+void MatrixGreetingsEffect::emitCells(Out& out, float aspect, float margin) {
     const float R = trackvalue::clampedTo(colorR, 0.0f, 1.0f);
     const float G = trackvalue::clampedTo(colorG, 0.0f, 1.0f);
     const float B = trackvalue::clampedTo(colorB, 0.0f, 1.0f);
@@ -343,6 +368,19 @@ void MatrixGreetingsEffect::emitCells(Out& out, float aspect) {
                 jx2 = hash(q + 2.0f) * J;
                 jy2 = hash(q + 3.0f) * J;
             }
+            if constexpr (Out::kSkipsHidden) {
+                // The glyph's box with its jitter; a cell beyond the view by more than the line's
+                // half width cannot light a pixel and is left out.
+                const float half = glyphSize * 0.5f;
+                const float left = cx - half, right = cx + half + std::max(jx1, jx2);
+                const float bottom = cy - half, top = cy + half + std::max(jy1, jy2);
+                if (right < -halfWidth - margin || left > halfWidth + margin || top < -100.0f - margin ||
+                    bottom > 100.0f + margin)
+                    continue;
+                constexpr float kInner = 0.01f;  // well inside, whatever the rounding of the projection
+                out.cell(left > kInner - halfWidth && right < halfWidth - kInner && bottom > kInner - 100.0f &&
+                         top < 100.0f - kInner);
+            }
             for (const Segment& s : segments) {
                 out.vertex((s.x1 - 0.5f) * glyphSize + cx + jx1, (s.y1 - 0.5f) * glyphSize + cy + jy1);
                 out.vertex((s.x2 - 0.5f) * glyphSize + cx + jx2, (s.y2 - 0.5f) * glyphSize + cy + jy2);
@@ -354,7 +392,13 @@ void MatrixGreetingsEffect::emitCells(Out& out, float aspect) {
 void MatrixGreetingsEffect::renderWith(Submission submission) {
     TRACE_POINT("MatrixGreetingsEffect::onRender", 368, "Matrix: Starter onRender");
     if (!(alpha > 0.01f) || gridCols < 1 || gridRows < 1) return;
-    const float aspect = viewportAspect();
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const float aspect = static_cast<float>(viewport[2]) / (viewport[3] == 0 ? 1.0f : static_cast<float>(viewport[3]));
+    // GL clamps the width to what it supports; NaN counts as the thinnest line.
+    const float lineWidth = trackvalue::clampedTo(thickness, 0.1f, 1000.0f);
+    // Half the line width and one pixel more, in overlay units (200 of them span the height).
+    const float margin = (lineWidth * 0.5f + 1.0f) * 200.0f / static_cast<float>(std::max(viewport[3], 1));
     {
         const ScreenOverlay overlay(-aspect * 100.0, aspect * 100.0, -100.0, 100.0);
         glDisable(GL_LIGHTING);
@@ -362,18 +406,21 @@ void MatrixGreetingsEffect::renderWith(Submission submission) {
         glDisable(GL_TEXTURE_2D);
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-        // GL clamps the width to what it supports; NaN counts as the thinnest line.
-        glLineWidth(trackvalue::clampedTo(thickness, 0.1f, 1000.0f));
+        glLineWidth(lineWidth);
         claimCells();
         if (submission == Submission::Immediate) {
             ImmediateLines out;
             glBegin(GL_LINES);
-            emitCells(out, aspect);
+            emitCells(out, aspect, margin);
             glEnd();
         } else {
             lines_.clear();
-            emitCells(lines_, aspect);
-            lines_.draw(GL_LINES);
+            rangeFirsts_.clear();
+            rangeCounts_.clear();
+            ArrayLines out{lines_, rangeFirsts_, rangeCounts_};
+            emitCells(out, aspect, margin);
+            out.finish();
+            lines_.drawRanges(GL_LINES, rangeFirsts_, rangeCounts_);
         }
     }
     TRACE_POINT("MatrixGreetingsEffect::onRender", 496, "Matrix: onRender Ferdig");

@@ -102,9 +102,11 @@ private:
     // Which active greeting (index) shows in each cell this frame, -1 for none.
     void claimCells();
     template <class Out>
-    void emitCells(Out& out, float aspect);
+    void emitCells(Out& out, float aspect, float margin);
 
     VertexArray lines_{2, VertexArray::kColor};  // reused every frame
+    std::vector<GLint> rangeFirsts_;               // ... drawn as these ranges
+    std::vector<GLsizei> rangeCounts_;
     std::vector<std::int32_t> claims_;
     std::vector<std::int32_t> nextState_;
 };
