@@ -12,6 +12,11 @@
 #include <span>
 #include <vector>
 
+// The fonts have upper-case letters only; text is upper-cased byte by byte as the runtime's
+// toupper does in the "C" locale, without its undefined behaviour for bytes above 0x7F held in
+// a signed char: those stay as they are (and draw nothing, or a rain glyph for 0x80 ... 0x8C).
+inline char upperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
 struct Segment {
     float x1, y1, x2, y2;
     bool operator==(const Segment&) const = default;

@@ -1,6 +1,6 @@
 // MatrixGreetingsEffect: the update steps in their fixed order (the shared generator's call
 // order depends on it) and the draw, which builds one frame's line list into a reused vertex
-// array. Trace points carry the line numbers the trace format has always used for them.
+// array, leaving out the cells that lie wholly outside the view. Trace points carry the line numbers the trace format has always used for them.
 #include "effects/MatrixGreetingsEffect.h"
 
 #include <GL/gl.h>
@@ -20,10 +20,6 @@ namespace {
 constexpr const char* kDefaultText =
     "NULLPUNKT, FJORDSCENE, KVANTEFELT, POLARLYS, BITKNUSERNE, STORMKAST, GLITCHHEIM, NORDPIXEL, "
     "TRESKJAERERNE, SKUMRING, RASTERVIK";
-
-// The runtime's toupper in the "C" locale, without its undefined behaviour for bytes above
-// 0x7F held in a signed char: those stay as they are.
-char upperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 float viewportAspect() {
     GLint viewport[4] = {0, 0, 0, 0};

@@ -15,13 +15,6 @@
 
 namespace {
 
-// The runtime's toupper in the "C" locale, without its undefined behaviour for bytes above
-// 0x7F held in a signed char.
-unsigned char upperAscii(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - 'a' + 'A') : u;
-}
-
 float square(float x) { return x * x; }
 float clamp01(float x) { return trackvalue::clampedTo(x, 0.0f, 1.0f); }
 
@@ -115,7 +108,7 @@ void VectorTextEffect::layout(const std::string& word) {
     for (std::size_t i = 0; i < word.size(); ++i) {
         if (word[i] == ' ') continue;
         const float x0 = static_cast<float>(i) * charSpacing - W / 2.0f;
-        for (const Segment& s : font.glyph(upperAscii(word[i])))
+        for (const Segment& s : font.glyph(static_cast<unsigned char>(upperAscii(word[i]))))
             strokes.push_back({x0 + s.x1, s.y1 - 0.5f, x0 + s.x2, s.y2 - 0.5f});
     }
 }

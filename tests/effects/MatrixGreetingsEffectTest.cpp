@@ -1,6 +1,7 @@
-// MatrixGreetingsEffect in a 16:9 headless context: hash and glyph choice, greetings, grid
-// sizing and trace lines, greeting spawn, decryption and removal, dt 0, the alpha
-// threshold, vertex array against immediate mode; bad values, texts and JSON of both text effects.
+// MatrixGreetingsEffect in a 16:9 headless context: hash and glyph choice, greetings, grid sizing
+// and trace lines, a new grid's drops and glyphs, greeting spawn, decryption and removal, dt 0,
+// the alpha threshold, vertex array against immediate mode; bad values, texts and JSON of both
+// text effects.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -92,6 +93,18 @@ TEST_F(MatrixGreetingsEffectTest, GridFollowsColumnsDirectionAndViewportAndTrace
         EXPECT_EQ(e.gridCols, c.cols) << c.columns << " columns, " << c.width << "x" << c.height;
         EXPECT_EQ(e.gridRows, c.rows) << c.columns << " columns, " << c.width << "x" << c.height;
     }
+}
+
+TEST_F(MatrixGreetingsEffectTest, ResizeDealsDropColumnsFromTheSharedGeneratorAndGlyphsFromTheHash) {
+    runtime::srand(99);
+    e.updateAllTracks(0.0f);  // dt 0: nothing moves after the resize
+    ASSERT_EQ(e.drops.size(), 90u);
+    runtime::srand(99);
+    for (std::size_t i = 0; i < e.drops.size(); ++i) {
+        EXPECT_EQ(e.drops[i].column, runtime::rand() % 60) << i;
+        EXPECT_EQ(e.drops[i].position, 37.0f * Matrix::hash(static_cast<float>(i))) << i;
+    }
+    EXPECT_EQ(e.cellGlyph(7, 3), Matrix::glyphCode(Matrix::hash(3.0f + 7.0f * 13.37f)));
 }
 
 TEST_F(MatrixGreetingsEffectTest, GreetingsSpawnAtHashedCellsDecryptInOrderAndLeave) {
