@@ -1,6 +1,7 @@
 // Client-side vertex arrays for fixed-function drawing: an effect that would send thousands of
 // vertices one call at a time (glBegin ... glVertex ... glEnd) collects them here instead, in
-// buffers that keep their capacity from frame to frame, and draws them with one glDrawArrays.
+// buffers that keep their capacity from frame to frame, and draws them with one glDrawArrays
+// (or one glMultiDrawArrays over ranges of them).
 // The vertices, their order and their attributes are the same as in immediate mode, so the
 // pixels are too. Holds no GL objects; main thread only.
 #pragma once
@@ -36,8 +37,15 @@ public:
     // again (client attribute state saved and restored). Afterwards the current colour,
     // normal and texture coordinate are those of the last vertex, as after glEnd.
     void draw(GLenum mode) const;
+    // The same, as one glMultiDrawArrays over the ranges (first vertex, vertex count), in order:
+    // for callers that keep apart vertices the GL library handles on a slower path (those
+    // outside the view, which it must clip), so that they do not slow down the others.
+    void drawRanges(GLenum mode, const std::vector<GLint>& firsts, const std::vector<GLsizei>& counts) const;
 
 private:
+    void enableArrays() const;
+    void restoreCurrent() const;
+
     struct Current {
         float color[4] = {1.0f, 1.0f, 1.0f, 1.0f};
         float normal[3] = {0.0f, 0.0f, 1.0f};

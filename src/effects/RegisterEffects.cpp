@@ -15,9 +15,11 @@
 #include "effects/GrayscaleOverlayEffect.h"
 #include "effects/Lighting.h"
 #include "effects/MarchingTetraEffect.h"
+#include "effects/MatrixGreetingsEffect.h"
 #include "effects/OverlayEffect.h"
 #include "effects/PlasmaEffect.h"
 #include "effects/RotatingCubeEffect.h"
+#include "effects/VectorTextEffect.h"
 #include "effects/VoronoiCausticsEffect.h"
 
 void registerAllEffects() {
@@ -35,7 +37,7 @@ void registerAllEffects() {
     // LeftfieldAutomataEffect
     EffectFactory::registerEffect<Lighting>("Lighting");
     EffectFactory::registerEffect<MarchingTetraEffect>("MarchingTetraEffect");
-    // MatrixGreetingsEffect
+    EffectFactory::registerEffect<MatrixGreetingsEffect>("MatrixGreetingsEffect");
     // NorwegianFlagEffect
     EffectFactory::registerEffect<OverlayEffect>("OverlayEffect");
     EffectFactory::registerEffect<PlasmaEffect>("PlasmaEffect");
@@ -43,6 +45,6 @@ void registerAllEffects() {
     // RadarImageryEffect
     EffectFactory::registerEffect<RotatingCubeEffect>("RotatingCubeEffect");
     // RubixCubeEffect
-    // VectorTextEffect
+    EffectFactory::registerEffect<VectorTextEffect>("VectorTextEffect");
     EffectFactory::registerEffect<VoronoiCausticsEffect>("VoronoiCausticsEffect");
 }
