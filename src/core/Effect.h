@@ -65,14 +65,6 @@ public:
     std::vector<std::string> textures;
 };
 
-// A track value used as a loop count: truncated toward zero and capped at `limit`; NaN and
-// values below 1 give 0. Compared in float first, so no value reaches an undefined conversion.
-inline int truncatedCount(float value, int limit) {
-    if (!(value >= 1.0f)) return 0;
-    if (value >= static_cast<float>(limit)) return limit;
-    return static_cast<int>(value);
-}
-
 // Lets an interactive tool move an effect's main object and store the result as keys.
 // The player never sets `driving`.
 class IDrivable {

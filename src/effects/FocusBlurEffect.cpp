@@ -16,6 +16,7 @@
 #include "base/Logger.h"
 #include "base/Workers.h"
 #include "core/ScreenOverlay.h"
+#include "core/TrackValues.h"
 
 // Clones for wider vectors where the processor has them. The AVX-512 target also offers fused
 // multiply-adds, which GCC would use for a * b + c and so change the rounding; contraction off
@@ -125,7 +126,7 @@ void FocusBlurEffect::renderSteps(const std::function<void(Step)>& afterStep) {
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_LIGHTING);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    drawPasses(truncatedCount(trackValue("passes"), kMaxPasses), trackValue("radius"), w, h);
+    drawPasses(trackvalue::truncatedIn(trackValue("passes"), 0, kMaxPasses), trackValue("radius"), w, h);
     done(Step::Passes);
 
     const PixelAlignment alignment;

@@ -10,6 +10,7 @@
 
 #include "base/Logger.h"
 #include "core/ScreenOverlay.h"
+#include "core/TrackValues.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ GloomEffect::GloomEffect() {
 
 void GloomEffect::onRender() {
     const ViewportRect viewport = currentViewport();
-    const int passes = truncatedCount(trackValue("passes"), kMaxPasses);
+    const int passes = trackvalue::truncatedIn(trackValue("passes"), 0, kMaxPasses);
     if (viewport.empty() || passes < 1) return;  // nothing would be added
     const float strength = trackValue("strength");
     const float alpha = trackValue("alpha");
