@@ -5,16 +5,12 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <regex>
-#include <string>
-#include <vector>
 
 #include "AudioTestSignals.h"
 #include "audio/Bass.h"
 #include "audio/MusicPlayer.h"
-#include "base/Logger.h"
 #include "base/Platform.h"
-#include "support/TempDir.h"
+#include "support/LogCapture.h"
 #include "support/WavWriter.h"
 
 namespace {
@@ -23,8 +19,6 @@ class MusicPlayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         setenv("DEMO_AUDIO", "null", 1);
-        Logger::instance().close();
-        Logger::instance().open(dir_.file("demo.log"), true);
         setMessageBoxHandler([this](const std::string& text, const std::string& caption, MessageIcon icon) {
             boxes_.push_back(caption + ": " + text + (icon == MessageIcon::Error ? " (error)" : ""));
         });
@@ -33,17 +27,12 @@ protected:
         releaseMusic();
         BASS_Free();
         setMessageBoxHandler(nullptr);
-        Logger::instance().close();
     }
-
-    // The log's messages without their "[HH:MM:SS] " stamps, except the audio layer's own.
+    // The log's messages except the audio layer's own.
     std::vector<std::string> messages() const {
-        static const std::regex stamped(R"(\[\d\d:\d\d:\d\d\] (.*)\n)");
-        const std::string log = dir_.read("demo.log");
-        std::vector<std::string> result;
-        for (std::sregex_iterator it(log.begin(), log.end(), stamped), end; it != end; ++it)
-            if ((*it)[1].str().rfind("Audio: ", 0) != 0) result.push_back((*it)[1]);
-        return result;
+        std::vector<std::string> lines = log_.lines();
+        std::erase_if(lines, [](const std::string& line) { return line.starts_with("Audio: "); });
+        return lines;
     }
     std::string write(const std::string& name, bool mp3 = false) {
         const auto samples = signals::tones({{440, 0.5}}, 4410, 44100, 2);
@@ -52,6 +41,7 @@ protected:
         return path;
     }
 
+    LogCapture log_;
     TempDir dir_;
     std::vector<std::string> boxes_;
 };
@@ -60,21 +50,17 @@ protected:
 // loads as a stream (and decodes by content).
 TEST_F(MusicPlayerTest, WavLoadsASampleAndEverythingElseAStream) {
     std::filesystem::create_directory(dir_.file("a.b"));
-    const struct {
-        std::string path;
-        bool sample;
-    } cases[] = {{write("Track.WAV"), true}, {write("track.mp3", true), false},
-                 {write("a.b/x.wav"), true}, {write("a.b/x"), false}};
-    for (const auto& c : cases) {
-        ASSERT_TRUE(loadMusic(c.path)) << c.path;
+    const std::pair<std::string, bool> cases[] = {{write("Track.WAV"), true}, {write("track.mp3", true), false},
+                                                  {write("a.b/x.wav"), true}, {write("a.b/x"), false}};
+    for (const auto& [path, isSample] : cases) {
+        ASSERT_TRUE(loadMusic(path)) << path;
         const MusicPlayer* player = getMusicPlayer();
-        EXPECT_EQ(player->filePath, c.path);
-        EXPECT_EQ(player->sample != 0, c.sample) << c.path;
-        EXPECT_EQ(player->stream != 0, !c.sample) << c.path;
-        EXPECT_EQ(player->channel == player->stream, !c.sample) << c.path;
-        EXPECT_NE(player->channel, 0u);
-        EXPECT_EQ(BASS_ChannelGetLength(player->channel, BASS_POS_BYTE), 4410u * 4) << c.path;
-        EXPECT_EQ(messages().back(), "Initializing MusicPlayer with file: " + c.path);
+        EXPECT_EQ(player->filePath, path);
+        EXPECT_EQ(player->sample != 0, isSample) << path;
+        EXPECT_EQ(player->stream != 0, !isSample) << path;
+        EXPECT_EQ(player->channel == player->stream, !isSample) << path;
+        EXPECT_EQ(BASS_ChannelGetLength(player->channel, BASS_POS_BYTE), 4410u * 4) << path;
+        EXPECT_EQ(messages().back(), "Initializing MusicPlayer with file: " + path);
     }
     releaseMusic();
     EXPECT_EQ(getMusicPlayer(), nullptr);
