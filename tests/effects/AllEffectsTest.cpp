@@ -1,12 +1,10 @@
-// One test over every registered effect class: create, init, read back its own JSON, update
-// and render at several times in a real GL context without GL errors, and (except for the
-// camera and the light, which leave state for later effects on purpose) leave the GL
-// attribute and matrix state as it found it.
+// Every registered effect class: created by its name, its own JSON read back, updated and
+// rendered at several times in a real GL context without GL errors, and (except for the camera
+// and the light, which leave state for later effects on purpose) the GL attribute and matrix
+// state left as it was found. Also the constructors' log lines.
 #include <gtest/gtest.h>
 
 #include <GL/glu.h>
-
-#include <string>
 
 #include "core/EffectFactory.h"
 #include "core/EffectManager.h"
@@ -15,8 +13,11 @@
 #include "effects/RegisterEffects.h"
 #include "support/GlFixture.h"
 #include "support/GlState.h"
+#include "support/LogCapture.h"
 
 namespace {
+
+using Names = std::vector<std::string>;
 
 std::vector<std::string> allEffectNames() {
     registerAllEffects();
@@ -29,13 +30,10 @@ protected:
     void SetUp() override {
         GlFixture::SetUp();
         resetProjectGlobals();
-        // A typical scene state for effects to draw into.
-        glEnable(GL_DEPTH_TEST);
+        glEnable(GL_DEPTH_TEST);  // a typical scene state for effects to draw into
         glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
         gluPerspective(65.0, 16.0 / 9.0, 0.1, 250.0);
         glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
         gluLookAt(0, 0, -32, 0, 0, 0, 0, 1, 0);
     }
     void TearDown() override {
@@ -50,27 +48,27 @@ TEST_P(AllEffectsTest, ReadsBackItsOwnJson) {
     ASSERT_TRUE(original);
     original->init();
     EXPECT_EQ(original->getClassName(), GetParam());
-    ASSERT_NE(original->findTrack("enabled"), nullptr);
     original->instanceName = "copy me";
-    nlohmann::json saved = original->toJson();
-
+    original->folderName = "Scenes";
+    original->setTexture(1, "t.png");
+    const nlohmann::json saved = original->toJson();
     auto copy = EffectFactory::create(GetParam());
     copy->init();
     copy->fromJson(nlohmann::json::parse(saved.dump()));
     EXPECT_EQ(copy->toJson(), saved);
+    EXPECT_EQ(copy->textures, (std::vector<std::string>{"", "t.png"}));
 }
 
 TEST_P(AllEffectsTest, UpdatesAndRendersWithoutGlErrorsOrLeftoverState) {
     auto effect = EffectFactory::create(GetParam());
-    ASSERT_TRUE(effect);
     effect->init();
     effect->fromJson(nlohmann::json::object());
     const bool leavesStateOnPurpose = GetParam() == "Camera" || GetParam() == "Lighting";
     for (float t : {0.0f, 0.5f, 1.0f, 2.75f, 10.0f, 61.0f}) {
         effect->updateAllTracks(t);
-        GlState before = GlState::capture();
+        const GlState before = GlState::capture();
         if (effect->isEnabled()) effect->onRender();
-        GlState after = GlState::capture();
+        const GlState after = GlState::capture();
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << GetParam() << " at t=" << t;
         if (!leavesStateOnPurpose) {
             EXPECT_TRUE(before == after) << GetParam() << " at t=" << t << ": " << after.differences(before);
@@ -81,13 +79,19 @@ TEST_P(AllEffectsTest, UpdatesAndRendersWithoutGlErrorsOrLeftoverState) {
 INSTANTIATE_TEST_SUITE_P(Registered, AllEffectsTest, ::testing::ValuesIn(allEffectNames()),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
 
-TEST(EffectRegistration, ListsTheClassesInOrderOnceEach) {
-    registerAllEffects();
-    std::vector<std::string> names = EffectFactory::registeredNames();
-    registerAllEffects();
-    EXPECT_EQ(EffectFactory::registeredNames(), names);
+TEST(EffectRegistration, ListsTheClassesInOrderOnceEachAndTheirConstructorsLogAsTheyShould) {
+    const std::vector<std::string> names = allEffectNames();
+    EXPECT_EQ(allEffectNames(), names) << "registering again changes nothing";
     EXPECT_TRUE(std::is_sorted(names.begin(), names.end())) << "registration follows the alphabetical class list";
-    for (const std::string& name : names) EXPECT_TRUE(EffectFactory::create(name)) << name;
+    const std::pair<std::string, bool> logs[] = {
+        {"Basic3DEffect", false}, {"Camera", true}, {"ClassicFireEffect", false}, {"GrayscaleOverlayEffect", true},
+        {"Lighting", true}, {"OverlayEffect", true}, {"PlasmaEffect", true}, {"RotatingCubeEffect", true},
+        {"VoronoiCausticsEffect", true}};
+    for (const auto& [name, writes] : logs) {
+        const LogCapture log;
+        ASSERT_TRUE(EffectFactory::create(name)) << name;
+        EXPECT_EQ(log.lines(), writes ? Names{name + " constructor called."} : Names{}) << name;
+    }
 }
 
 }  // namespace
