@@ -43,26 +43,16 @@ TEST_F(EffectTest, DisabledEffectsMoveTheirTracksButNeitherUpdateNorRender) {
     EXPECT_FALSE(off.isEnabled());
 }
 
-TEST_F(EffectTest, WritesTheEffectObjectAndReadsItBackFindingTracksByName) {
-    effect.folderName = "Scenes";
+// The round trip of every class is in AllEffectsTest; here the names of the object's members,
+// the defaults of absent ones, and tracks found by name, never created.
+TEST_F(EffectTest, WritesTheEffectObjectAndReadsItFindingTracksByName) {
     effect.setTexture(2, "t.png");
     effect.setTexture(-1, "ignored");
     EXPECT_EQ(effectJournal(), std::vector<std::string>{"texture:2=t.png"});
-    effect.findTrack("speed")->setKey(4.0f, -2.0f, InterpType::EaseInCubic);
-    effect.findTrack("mode")->audioSource = AudioHigh;
-    effect.findTrack("mode")->getAudioAmountTrack()->setKey(3.0f, 0.5f, InterpType::Linear);
     const json saved = effect.toJson();
-    EXPECT_EQ(saved["className"], "JournalEffect");
-    EXPECT_EQ(saved["instanceName"], "fx");
-    EXPECT_EQ(saved["folderName"], "Scenes");
-    EXPECT_EQ(saved["textures"], json::parse(R"(["", "", "t.png"])"));
-    ASSERT_EQ(saved["tracks"].size(), 3u);
+    EXPECT_EQ(saved, json::parse(R"({"className": "JournalEffect", "instanceName": "fx", "folderName": "Root",
+                                     "textures": ["", "", "t.png"], "tracks": )" + saved["tracks"].dump() + "}"));
     EXPECT_EQ(saved["tracks"][0]["name"], "enabled");
-    JournalEffect copy;
-    copy.init();
-    copy.fromJson(saved);
-    EXPECT_EQ(copy.toJson(), saved);
-
     JournalEffect read;
     read.init();
     read.fromJson(json::parse(R"({"tracks": [

@@ -1,5 +1,6 @@
-// Keyframe tracks: interpolation shapes, the time-0 rule, catmull tangents, recording, value
-// ranges, the audio term and the JSON form. Wrong JSON types: ProjectLoaderTest's failure rows.
+// Keyframe tracks: interpolation shapes, the time-0 rule, catmull tangents, the audio term and
+// the JSON form. Wrong JSON types: ProjectLoaderTest's failure rows. (Recording and value ranges
+// serve an editing tool, not this player.)
 #include <gtest/gtest.h>
 
 #include "audio/AudioTestSignals.h"
@@ -67,32 +68,6 @@ TEST(KeyframeTrackEvaluate, CatmullTangentsFromTwoThreeAndFourKeys) {
     EXPECT_FLOAT_EQ(track.evaluate(1.25f), hermite(0.25f, 0.0f, 4.0f, 4.0f, 2.0f / 3.0f));
     track.setKey(6.0f, 8.0f, InterpType::Catmull);  // now [2, 4] has a real p3
     EXPECT_FLOAT_EQ(track.evaluate(3.5f), hermite(0.75f, 4.0f, m1, 2.0f, 4.0f / 4.0f * 2.0f));
-}
-
-TEST(KeyframeTrackKeys, SetRecordAndRange) {
-    KeyframeTrack track("x");
-    EXPECT_EQ(track.getValueRange(), std::make_pair(0.0f, 50.0f));
-    track.setKey(2.0f, 1.0f, InterpType::Linear);
-    EXPECT_EQ(track.getValueRange(), std::make_pair(-24.0f, 26.0f));  // one value: widened by 25
-    track.setKey(1.0f, 5.0f, InterpType::Linear);
-    track.setKey(2.0f, 3.0f, InterpType::Step);  // replaces
-    ASSERT_EQ(track.keys.size(), 2u);
-    EXPECT_EQ(track.keys.at(2.0f).interp, InterpType::Step);
-    EXPECT_EQ(track.getValueRange(), std::make_pair(3.0f, 5.0f));
-    track.minValue = 0.5f;  // one end set: still from the keys
-    EXPECT_EQ(track.getValueRange(), std::make_pair(3.0f, 5.0f));
-    track.maxValue = 2.0f;
-    EXPECT_EQ(track.getValueRange(), std::make_pair(0.5f, 2.0f));
-    EXPECT_EQ(KeyframeTrack("enabled").getValueRange(), std::make_pair(0.0f, 1.0f));
-
-    KeyframeTrack recorded("r");
-    recorded.recordKey(1.0f, 2.0f);
-    recorded.recordKey(1.04f, 2.005f);  // within 0.05 s and 0.01 of the key before: nothing
-    EXPECT_EQ(recorded.keys.size(), 1u);
-    EXPECT_EQ(recorded.keys.at(1.0f).interp, InterpType::Catmull);
-    recorded.recordKey(1.04f, 2.5f);
-    recorded.recordKey(0.9f, 2.0f);  // before every key: compared with the first, 0.1 s away
-    EXPECT_EQ(recorded.keys.size(), 3u);
 }
 
 // Bands: bins 1..3 x 1.5 (low), 5..19 x 1.5 (mid; bin 4 belongs to none), 20..99 x 2 (high).

@@ -1,7 +1,7 @@
 // Basic3DEffect: pixels of rendered frames (lit default sphere, flat unlit mode, texturing by
 // store position, the shapes' outlines, the football's greys, shape 7, the fixed view of
 // ignoreCamera), GL state restored after every draw, the shared football mesh (unit vertices,
-// its two greys, a closed outward-facing surface), and its tracks.
+// its two greys, a closed outward-facing surface).
 #include <gtest/gtest.h>
 
 #include <GL/glu.h>
@@ -13,7 +13,7 @@
 #include "effects/Basic3DEffect.h"
 #include "support/GlFixture.h"
 #include "support/GlState.h"
-#include "support/TrackTable.h"
+#include "support/TrackTable.h"  // setKeys
 
 namespace {
 
@@ -168,23 +168,6 @@ TEST(Basic3DEffectFootball, MeshIsAShared116TriangleClosedOutwardUnitSurfaceInTw
     for (const auto& [from, to] : edges) EXPECT_EQ(edges.count({to, from}), 1u);
     EXPECT_GT(area, 0.9 * 4 * M_PI);  // close to the unit sphere's surface
     EXPECT_LT(area, 4 * M_PI);
-}
-
-TEST(Basic3DEffectTracks, InOrderWithRangesAndDefaults) {
-    Basic3DEffect e;
-    e.init();
-    const auto L = InterpType::Linear, S = InterpType::Step;
-    expectTrackTable(e, {
-        {"enabled", 0, 1, 1, true, S},                    {"shape", 0, 4, 0, true, S, &e.shape},
-        {"shadingMode", 0, 4, 4, true, S, &e.shadingMode}, {"textureID", 0, 100, 0, true, S, &e.textureID},
-        {"ignoreCamera", 0, 1, 0, true, S, &e.ignoreCamera}, {"pos.x", -50, 50, 0, false, L, &e.posX},
-        {"pos.y", -50, 50, 0, false, L, &e.posY},         {"pos.z", -50, 50, 0, false, L, &e.posZ},
-        {"rot.x", -360, 360, 0, false, L, &e.rotX},       {"rot.y", -360, 360, 0, false, L, &e.rotY},
-        {"rot.z", -360, 360, 0, false, L, &e.rotZ},       {"scale.x", 0.01f, 20, 1, false, L, &e.scaleX},
-        {"scale.y", 0.01f, 20, 1, false, L, &e.scaleY},   {"scale.z", 0.01f, 20, 1, false, L, &e.scaleZ},
-        {"color.r", 0, 1, 1, false, L, &e.colorR},        {"color.g", 0, 1, 1, false, L, &e.colorG},
-        {"color.b", 0, 1, 1, false, L, &e.colorB},
-    });
 }
 
 }  // namespace

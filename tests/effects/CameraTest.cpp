@@ -1,6 +1,6 @@
 // Camera: the projection and model-view matrices it leaves, compared with matrices built here
-// from the perspective and look-at formulas; orbit, target tracking, the vertical up switch,
-// the driving controls; its tracks.
+// from the perspective and look-at formulas; orbit, target tracking, the vertical up switch.
+// (The driving controls serve an editing tool, not this player.)
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,7 +11,7 @@
 #include "effects/Camera.h"
 #include "effects/Lighting.h"
 #include "support/GlFixture.h"
-#include "support/TrackTable.h"
+#include "support/TrackTable.h"  // setKeys
 
 namespace {
 
@@ -124,37 +124,6 @@ TEST_F(CameraTest, TrackTargetFollowsTheKeysOfTheNthEffectWhereItCan) {
         EXPECT_FLOAT_EQ(camera->targetX, -9.0f) << "trackTarget " << n;
         EXPECT_FLOAT_EQ(camera->targetY, 0.0f) << "trackTarget " << n;
     }
-}
-
-TEST_F(CameraTest, DrivingMovesTheDrivenEyeAndRecordsItAsKeys) {
-    camera->syncFromParameters();  // from (0,0,-32) towards the origin: yaw 90, pitch 0
-    EXPECT_NEAR(camera->yaw, 90.0f, 1e-3);
-    EXPECT_NEAR(camera->pitch, 0.0f, 1e-3);
-    camera->drive(0.5f, true, false, false, false, true, false);  // 20 units forward and up
-    EXPECT_NEAR(camera->drivenTarget[2], -11.0f, 1e-3);            // one unit ahead of the eye
-    camera->driving = true;
-    camera->render();
-    expectMatrix(GL_MODELVIEW_MATRIX, lookAt({0, 20, -12}, {0, 20, -11}));
-    camera->recordKeys(4.0f);
-    const KeyMap& keys = camera->findTrack("pos.y")->keys;
-    ASSERT_EQ(keys.count(4.0f), 1u);
-    EXPECT_NEAR(keys.at(4.0f).value, 20.0f, 1e-4);
-    EXPECT_EQ(keys.at(4.0f).interp, InterpType::Catmull);
-    EXPECT_EQ(camera->findTrack("yaw"), nullptr);  // recording creates no tracks
-}
-
-TEST_F(CameraTest, Tracks) {
-    const auto L = InterpType::Linear, S = InterpType::Step;
-    Camera& c = *camera;
-    expectTrackTable(c, {
-        {"enabled", 0, 1, 1, true, S},                         {"pos.x", -100, 100, 0, false, L, &c.posX},
-        {"pos.y", -100, 100, 0, false, L, &c.posY},            {"pos.z", -64, 64, -32, false, L, &c.posZ},
-        {"target.x", -100, 100, 0, false, L, &c.targetX},      {"target.y", -100, 100, 0, false, L, &c.targetY},
-        {"target.z", -100, 100, 0, false, L, &c.targetZ},      {"trackTarget", 0, 100, 0, true, S, &c.trackTarget},
-        {"orbit_enabled", 0, 1, 0, false, S, &c.orbitEnabled}, {"orbitRadius", 1, 200, 30, false, L, &c.orbitRadius},
-        {"orbitSpeed", -10, 10, 1, false, L, &c.orbitSpeed},   {"orbitHeight", -100, 100, 10, false, L, &c.orbitHeight},
-        {"fov", 1, 160, 65, false, L, &c.fov},
-    });
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// ClassicFireEffect: palette and colouring in both layouts, tracks, the automaton's use of the
+// ClassicFireEffect: palette and colouring in both layouts, the upload, the automaton's use of the
 // shared generator (call order and count per step), decay, the steps per update, burning out.
 #include <gtest/gtest.h>
 
@@ -44,14 +44,9 @@ protected:
     ClassicFireEffect fire;
 };
 
-TEST_F(ClassicFireEffectTest, TracksAndTheUploadedImage) {
+TEST_F(ClassicFireEffectTest, UploadsItsImage) {
     ClassicFireEffect e;
     e.init();
-    expectTrackTable(e, {{"enabled", 0, 1, 1.0f, true, InterpType::Step, &e.enabled},
-                         {"intensity", 0, 2, 1.2f, false, InterpType::Linear, &e.intensity},
-                         {"cooling", 0.001f, 0.2f, 0.008f, false, InterpType::Linear, &e.cooling},
-                         {"speed", 0, 5, 1.0f, false, InterpType::Linear, &e.speed},
-                         {"envMapMode", 0, 1, 1.0f, true, InterpType::Step, &e.envMapMode}});
     e.updateAllTracks(0.25f);
     auto texture = TextureManager::instance().getTexture("*DynamicFire_*");
     ASSERT_TRUE(texture);

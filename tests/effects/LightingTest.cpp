@@ -1,10 +1,10 @@
 // Lighting: light 0 as GL reports it after a draw (position through the model-view matrix,
-// colours, two-sided model, the switches it leaves on), a directional light, its tracks.
+// colours, two-sided model, the switches it leaves on), a directional light.
 #include <gtest/gtest.h>
 
 #include "effects/Lighting.h"
 #include "support/GlFixture.h"
-#include "support/TrackTable.h"
+#include "support/TrackTable.h"  // setKeys
 
 namespace {
 
@@ -56,18 +56,6 @@ TEST_F(LightingTest, WZeroIsADirectionAndValuesPassThroughUnclamped) {
     expectLight0(GL_SPECULAR, {1.5f, 1.5f, 1.5f, 1}, "specular");
     expectLight0(GL_AMBIENT, {0, 0, 0, 1}, "ambient");
     EXPECT_EQ(integer(GL_LIGHT_MODEL_TWO_SIDE), 0);
-}
-
-TEST_F(LightingTest, Tracks) {
-    Lighting& l = lighting;
-    const auto L = InterpType::Linear, S = InterpType::Step;
-    expectTrackTable(l, {
-        {"enabled", 0, 1, 1, true, S},                        {"intensity.ambient", 0, 1, 0.4f, false, L, &l.ambient},
-        {"intensity.diffuse", 0, 2, 1, false, L, &l.diffuse}, {"intensity.specular", 0, 2, 0.2f, false, L, &l.specular},
-        {"twoSided", 0, 1, 1, false, S, &l.twoSided},         {"light.x", -100, 100, 0, false, L, &l.light[0]},
-        {"light.y", -100, 100, 5, false, L, &l.light[1]},     {"light.z", -100, 100, 5, false, L, &l.light[2]},
-        {"light.w", 0, 1, 1, false, L, &l.light[3]},
-    });
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // RotatingCubeEffect: the 57.3 degrees-per-radian turn in x, y, z order, checked against
 // frames drawn with glRotatef; scale 0 draws nothing; colours saturate; GL state restored
-// from an unusual starting state; the shared 0..25 track ranges.
+// from an unusual starting state.
 #include <gtest/gtest.h>
 
 #include <GL/glu.h>
@@ -10,7 +10,7 @@
 #include "effects/RotatingCubeEffect.h"
 #include "support/GlFixture.h"
 #include "support/GlState.h"
-#include "support/TrackTable.h"
+#include "support/TrackTable.h"  // setKeys
 
 namespace {
 
@@ -77,18 +77,6 @@ TEST_F(RotatingCubeEffectTest, ScaleZeroDrawsNothingColoursSaturateAndNoGlStateI
     drawn({{"px", 1}, {"rx", 2}, {"scale", 3}});
     const GlState after = GlState::capture();
     EXPECT_TRUE(after == before) << after.differences(before);
-}
-
-TEST(RotatingCubeEffectTracks, AllShareTheRange0To25WithLinearDefaults) {
-    RotatingCubeEffect e;
-    e.init();
-    std::vector<TrackRow> rows = {{"enabled", 0, 1, 1, true, InterpType::Step}};
-    const std::tuple<const char*, float, const float*> parameters[] = {
-        {"px", 0, &e.px}, {"py", 0, &e.py},   {"pz", 0, &e.pz},   {"rx", 0, &e.rx},       {"ry", 0, &e.ry},
-        {"rz", 0, &e.rz}, {"r", 1, &e.r},     {"g", 0.5f, &e.g},  {"b", 0.2f, &e.b},      {"scale", 1, &e.scale}};
-    for (const auto& [name, value, member] : parameters)
-        rows.push_back({name, 0, 25, value, false, InterpType::Linear, member});
-    expectTrackTable(e, rows);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// VoronoiCausticsEffect: tracks, texture name and upload, the unchanged-time rule, and the whole
+// VoronoiCausticsEffect: texture name and upload, the unchanged-time rule, and the whole
 // image checked against the caustics formula of support/ProceduralReference.h.
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include "effects/VoronoiCausticsEffect.h"
 #include "support/GlFixture.h"
 #include "support/ProceduralReference.h"
-#include "support/TrackTable.h"
+#include "support/TrackTable.h"  // setKeys
 
 namespace {
 
@@ -33,17 +33,6 @@ protected:
     }
     VoronoiCausticsEffect e;
 };
-
-TEST_F(VoronoiCausticsEffectTest, TracksAndName) {
-    const auto L = InterpType::Linear, S = InterpType::Step;
-    expectTrackTable(e, {
-        {"enabled", 0, 1, 1.0f, true, S, &e.enabled},  {"speed", -10, 10, 1.5f, false, L, &e.speed},
-        {"scale", 1, 30, 6.0f, false, L, &e.scale},    {"sharpness", 0.1f, 10, 3.5f, false, L, &e.sharpness},
-        {"color.r", 0, 2, 0.2f, false, L, &e.colorR},  {"color.g", 0, 2, 0.8f, false, L, &e.colorG},
-        {"color.b", 0, 2, 1.0f, false, L, &e.colorB},  {"envMapMode", 0, 1, 1.0f, true, S, &e.envMapMode},
-    });
-    EXPECT_EQ(e.image.textureName, "*DynamicCaustics_*");
-}
 
 // Every step is the same single-precision operation as the formula's, so every pixel equals it
 // to the byte, also past the cell table (scale 400 takes the plain path).
