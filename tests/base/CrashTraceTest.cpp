@@ -16,8 +16,8 @@ protected:
     void SetUp() override {
         CrashTrace::reset();
         CrashTrace::setKeySource([this] {
-            bool pressed = pendingPresses > 0;
-            pendingPresses = 0;  // the key-state bit records one press since the last query
+            const bool pressed = presses > 0;
+            presses = 0;  // the key-state bit records one press since the last query
             return pressed;
         });
     }
@@ -25,49 +25,26 @@ protected:
     std::string traceFile() const { return dir.read("crash_trace_log.txt"); }
 
     TempDir dir{true};
-    int pendingPresses = 0;
+    int presses = 0;
 };
 
-TEST_F(CrashTraceTest, NothingIsWrittenWhileTracingIsOff) {
+TEST_F(CrashTraceTest, OnWritesTheBannerAndLinesOffOnlyTheStopBanner) {
     CrashTrace::tracePoint("src/core/EffectManager.cpp", "EffectManager::update", 139, "-> msg");
-    EXPECT_FALSE(std::filesystem::exists("crash_trace_log.txt"));
-}
-
-TEST_F(CrashTraceTest, SwitchingOnWritesTheBannerThenTheCurrentLine) {
-    pendingPresses = 1;
+    EXPECT_FALSE(std::filesystem::exists("crash_trace_log.txt")) << "nothing while tracing is off";
+    presses = 2;  // two presses before one trace point toggle once
     CrashTrace::tracePoint("/build/src/core/EffectManager.cpp", "EffectManager::render", 147,
                            "-> EffectManager kaller render() for: ", "Intro camera");
-    EXPECT_EQ(traceFile(), kStartBanner +
-                               "[EffectManager -> EffectManager::render @ Linje 147] -> EffectManager kaller "
-                               "render() for: Intro camera\n");
-    EXPECT_TRUE(CrashTrace::isTracing());
-}
-
-TEST_F(CrashTraceTest, SwitchingOffAppendsOnlyTheStopBanner) {
-    pendingPresses = 1;
-    TRACE_POINT("A::f", 1, "one");
     TRACE_POINT("A::f", 2, "two");
-    pendingPresses = 1;
+    presses = 1;
     TRACE_POINT("A::f", 3, "three");  // switches off: no line of its own
     TRACE_POINT("A::f", 4, "four");
-    EXPECT_EQ(traceFile(), kStartBanner + "[CrashTraceTest -> A::f @ Linje 1] one\n" +
-                               "[CrashTraceTest -> A::f @ Linje 2] two\n" + "=== STOP CRASH TRACE ===\n");
-}
-
-TEST_F(CrashTraceTest, TwoPressesBeforeATracePointToggleOnce) {
-    pendingPresses = 2;
-    TRACE_POINT("A::f", 7, "x");
+    EXPECT_EQ(traceFile(), kStartBanner +
+                               "[EffectManager -> EffectManager::render @ Linje 147] -> EffectManager kaller render() "
+                               "for: Intro camera\n[CrashTraceTest -> A::f @ Linje 2] two\n=== STOP CRASH TRACE ===\n");
+    presses = 1;
+    TRACE_POINT("A::f", 5, "second period");
+    EXPECT_EQ(traceFile(), kStartBanner + "[CrashTraceTest -> A::f @ Linje 5] second period\n") << "a fresh file";
     EXPECT_TRUE(CrashTrace::isTracing());
-}
-
-TEST_F(CrashTraceTest, SwitchingOnAgainStartsAFreshFile) {
-    pendingPresses = 1;
-    TRACE_POINT("A::f", 1, "first period");
-    pendingPresses = 1;
-    TRACE_POINT("A::f", 2, "off");
-    pendingPresses = 1;
-    TRACE_POINT("A::f", 3, "second period");
-    EXPECT_EQ(traceFile(), kStartBanner + "[CrashTraceTest -> A::f @ Linje 3] second period\n");
 }
 
 TEST(CrashTraceBaseName, StripsFoldersOfBothSeparatorsAndTheExtension) {

@@ -21,12 +21,10 @@ struct ThreadCountGuard {
 };
 
 TEST(Workers, EveryIndexIsPassedExactlyOnceWithSlotsInRange) {
-    struct Case {
+    const struct {
         int threads, count, minPerPiece;
-    };
-    const Case cases[] = {{1, 100, 1}, {2, 0, 1}, {2, 1, 1}, {2, 7, 1}, {2, 256, 1},
-                          {2, 1000, 64}, {3, 5, 1}, {4, 4097, 3}, {8, 100000, 1}};
-    for (const Case& c : cases) {
+    } cases[] = {{1, 100, 1}, {2, 0, 1}, {2, 1, 1}, {2, 7, 1}, {2, 1000, 64}, {3, 5, 1}, {4, 4097, 3}, {8, 100000, 1}};
+    for (const auto& c : cases) {
         ThreadCountGuard guard(c.threads);
         for (int round = 0; round < 20; ++round) {  // repeated: pieces race differently each time
             std::vector<std::atomic<int>> hits(static_cast<std::size_t>(c.count));
@@ -38,48 +36,43 @@ TEST(Workers, EveryIndexIsPassedExactlyOnceWithSlotsInRange) {
                     for (int i = begin; i < end; ++i) hits[static_cast<std::size_t>(i)]++;
                 },
                 c.minPerPiece);
-            for (int i = 0; i < c.count; ++i)
-                ASSERT_EQ(hits[static_cast<std::size_t>(i)], 1) << "index " << i << " of " << c.count;
+            for (int i = 0; i < c.count; ++i) ASSERT_EQ(hits[static_cast<std::size_t>(i)], 1) << i << " of " << c.count;
             EXPECT_TRUE(slotsInRange);
         }
     }
 }
 
-TEST(Workers, OneThreadAndLoopsInsideLoopsRunOnTheCallingThread) {
+TEST(Workers, OneThreadAndLoopsInsideLoopsRunOnTheCallingThreadInOnePiece) {
     const std::thread::id caller = std::this_thread::get_id();
+    std::atomic<int> calls{0}, whole{0}, elsewhere{0};
+    const auto body = [&](int begin, int end, int slot) {
+        ++calls;
+        whole += begin == 0 && end == 100 && slot == 0;
+        elsewhere += std::this_thread::get_id() != caller;
+    };
     {
         ThreadCountGuard guard(1);
-        int calls = 0;
-        workers::parallelFor(1000, [&](int begin, int end, int slot) {
-            ++calls;
-            EXPECT_EQ(std::this_thread::get_id(), caller);
-            EXPECT_EQ(begin, 0);
-            EXPECT_EQ(end, 1000);
-            EXPECT_EQ(slot, 0);
-        });
-        EXPECT_EQ(calls, 1);
+        workers::parallelFor(100, body);
+        EXPECT_EQ(calls.load(), 1);
+        EXPECT_EQ(whole.load(), 1);
+        EXPECT_EQ(elsewhere.load(), 0);
     }
     ThreadCountGuard guard(2);
-    std::atomic<int> innerCalls{0}, innerWhole{0};
-    workers::parallelFor(64, [&](int, int) {
-        workers::parallelFor(100, [&](int begin, int end) {
-            ++innerCalls;
-            if (begin == 0 && end == 100) ++innerWhole;
-        });
+    calls = whole = 0;
+    workers::parallelFor(64, [&](int begin, int end) {
+        for (int i = begin; i < end; ++i) workers::parallelFor(100, [&](int b, int e) { body(b, e, 0); });
     });
-    EXPECT_GT(innerCalls, 0);
-    EXPECT_EQ(innerCalls.load(), innerWhole.load());
+    EXPECT_EQ(calls.load(), 64);
+    EXPECT_EQ(whole.load(), 64);
 }
 
 TEST(Workers, DemoThreadsValues) {
     const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    struct Case {
-        const char* value;
-        int expected;
-    };
-    const Case cases[] = {{"1", 1}, {"3", 3}, {"1000", 64}, {nullptr, cores}, {"", cores},
-                          {"0", cores}, {"-2", cores}, {"two", cores}, {"2x", cores}};
-    for (const Case& c : cases) EXPECT_EQ(workers::threadCountFrom(c.value), c.expected) << (c.value ? c.value : "unset");
+    const std::pair<const char*, int> cases[] = {{"1", 1},      {"3", 3},       {"1000", 64}, {nullptr, cores},
+                                                 {"", cores},   {"0", cores},   {"-2", cores}, {"two", cores},
+                                                 {"3x", cores}};
+    for (const auto& [value, expected] : cases)
+        EXPECT_EQ(workers::threadCountFrom(value), expected) << (value ? value : "unset");
 }
 
 // Two other processes ready to run on a two-core machine leave no core free: the pool sees

@@ -1,12 +1,12 @@
-// One test over every registered effect class: create, init, read back its own JSON, update
-// and render at several times in a real GL context without GL errors, and (except for the
-// camera and the light, which leave state for later effects on purpose) leave the GL
-// attribute and matrix state as it found it.
+// Every registered effect class: created by its name, its own JSON read back, updated and
+// rendered at several times in a real GL context without GL errors, and (except for the camera
+// and the light, which leave state for later effects on purpose) the GL attribute and matrix
+// state left as it was found. Also each class's tracks and its constructor's log line.
 #include <gtest/gtest.h>
 
 #include <GL/glu.h>
 
-#include <string>
+#include <sstream>
 
 #include "core/EffectFactory.h"
 #include "core/EffectManager.h"
@@ -15,8 +15,11 @@
 #include "effects/RegisterEffects.h"
 #include "support/GlFixture.h"
 #include "support/GlState.h"
+#include "support/LogCapture.h"
 
 namespace {
+
+using Names = std::vector<std::string>;
 
 std::vector<std::string> allEffectNames() {
     registerAllEffects();
@@ -29,13 +32,10 @@ protected:
     void SetUp() override {
         GlFixture::SetUp();
         resetProjectGlobals();
-        // A typical scene state for effects to draw into.
-        glEnable(GL_DEPTH_TEST);
+        glEnable(GL_DEPTH_TEST);  // a typical scene state for effects to draw into
         glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
         gluPerspective(65.0, 16.0 / 9.0, 0.1, 250.0);
         glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
         gluLookAt(0, 0, -32, 0, 0, 0, 0, 1, 0);
     }
     void TearDown() override {
@@ -50,27 +50,27 @@ TEST_P(AllEffectsTest, ReadsBackItsOwnJson) {
     ASSERT_TRUE(original);
     original->init();
     EXPECT_EQ(original->getClassName(), GetParam());
-    ASSERT_NE(original->findTrack("enabled"), nullptr);
     original->instanceName = "copy me";
-    nlohmann::json saved = original->toJson();
-
+    original->folderName = "Scenes";
+    original->setTexture(1, "t.png");
+    const nlohmann::json saved = original->toJson();
     auto copy = EffectFactory::create(GetParam());
     copy->init();
     copy->fromJson(nlohmann::json::parse(saved.dump()));
     EXPECT_EQ(copy->toJson(), saved);
+    EXPECT_EQ(copy->textures, (std::vector<std::string>{"", "t.png"}));
 }
 
 TEST_P(AllEffectsTest, UpdatesAndRendersWithoutGlErrorsOrLeftoverState) {
     auto effect = EffectFactory::create(GetParam());
-    ASSERT_TRUE(effect);
     effect->init();
     effect->fromJson(nlohmann::json::object());
     const bool leavesStateOnPurpose = GetParam() == "Camera" || GetParam() == "Lighting";
     for (float t : {0.0f, 0.5f, 1.0f, 2.75f, 10.0f, 61.0f}) {
         effect->updateAllTracks(t);
-        GlState before = GlState::capture();
+        const GlState before = GlState::capture();
         if (effect->isEnabled()) effect->onRender();
-        GlState after = GlState::capture();
+        const GlState after = GlState::capture();
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << GetParam() << " at t=" << t;
         if (!leavesStateOnPurpose) {
             EXPECT_TRUE(before == after) << GetParam() << " at t=" << t << ": " << after.differences(before);
@@ -81,13 +81,51 @@ TEST_P(AllEffectsTest, UpdatesAndRendersWithoutGlErrorsOrLeftoverState) {
 INSTANTIATE_TEST_SUITE_P(Registered, AllEffectsTest, ::testing::ValuesIn(allEffectNames()),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
 
-TEST(EffectRegistration, ListsTheClassesInOrderOnceEach) {
-    registerAllEffects();
-    std::vector<std::string> names = EffectFactory::registeredNames();
-    registerAllEffects();
-    EXPECT_EQ(EffectFactory::registeredNames(), names);
+TEST(EffectRegistration, ListsTheClassesInOrderOnceEachAndTheirConstructorsLogAsTheyShould) {
+    const std::vector<std::string> names = allEffectNames();
+    EXPECT_EQ(allEffectNames(), names) << "registering again changes nothing";
     EXPECT_TRUE(std::is_sorted(names.begin(), names.end())) << "registration follows the alphabetical class list";
-    for (const std::string& name : names) EXPECT_TRUE(EffectFactory::create(name)) << name;
+    const std::pair<std::string, bool> logs[] = {
+        {"Basic3DEffect", false}, {"Camera", true}, {"ClassicFireEffect", false}, {"GrayscaleOverlayEffect", true},
+        {"Lighting", true}, {"OverlayEffect", true}, {"PlasmaEffect", true}, {"RotatingCubeEffect", true},
+        {"VoronoiCausticsEffect", true}};
+    for (const auto& [name, writes] : logs) {
+        const LogCapture log;
+        ASSERT_TRUE(EffectFactory::create(name)) << name;
+        EXPECT_EQ(log.lines(), writes ? Names{name + " constructor called."} : Names{}) << name;
+    }
+}
+
+// Each class's tracks in creation order with the value of their key at time 0; '#' marks a track
+// that snaps to whole numbers. The names are the keys of saved projects.
+TEST(EffectTracks, NamesDefaultsAndSnapFlagsOfEveryClass) {
+    const std::pair<const char*, const char*> classes[] = {
+        {"Basic3DEffect", "enabled=1# shape=0# shadingMode=4# textureID=0# ignoreCamera=0# pos.x=0 pos.y=0 pos.z=0 "
+                          "rot.x=0 rot.y=0 rot.z=0 scale.x=1 scale.y=1 scale.z=1 color.r=1 color.g=1 color.b=1"},
+        {"Camera", "enabled=1# pos.x=0 pos.y=0 pos.z=-32 target.x=0 target.y=0 target.z=0 trackTarget=0# "
+                   "orbit_enabled=0 orbitRadius=30 orbitSpeed=1 orbitHeight=10 fov=65"},
+        {"ClassicFireEffect", "enabled=1# intensity=1.2 cooling=0.008 speed=1 envMapMode=1#"},
+        {"GrayscaleOverlayEffect", "enabled=1 gray=1"},
+        {"Lighting", "enabled=1# intensity.ambient=0.4 intensity.diffuse=1 intensity.specular=0.2 twoSided=1 light.x=0 "
+                     "light.y=5 light.z=5 light.w=1"},
+        {"OverlayEffect", "texture=0 alpha=1 enabled=1#"},
+        {"PlasmaEffect", "enabled=1# speed=3 scale=0.05 color.r=1 color.g=0.5 color.b=0.8 envMapMode=1#"},
+        {"RotatingCubeEffect", "enabled=1# px=0 py=0 pz=0 rx=0 ry=0 rz=0 r=1 g=0.5 b=0.2 scale=1"},
+        {"VoronoiCausticsEffect",
+         "enabled=1# speed=1.5 scale=6 sharpness=3.5 color.r=0.2 color.g=0.8 color.b=1 envMapMode=1#"}};
+    for (const auto& [name, expected] : classes) {
+        auto effect = EffectFactory::create(name);
+        ASSERT_TRUE(effect) << name;
+        effect->init();
+        std::ostringstream tracks;
+        for (const ITrack* track : effect->tracks) {
+            const auto* keyframes = dynamic_cast<const KeyframeTrack*>(track);
+            ASSERT_TRUE(keyframes && keyframes->keys.count(0.0f)) << name;
+            tracks << (tracks.tellp() > 0 ? " " : "") << keyframes->name << "=" << keyframes->keys.at(0.0f).value
+                   << (keyframes->snapToInteger ? "#" : "");
+        }
+        EXPECT_EQ(tracks.str(), expected) << name;
+    }
 }
 
 }  // namespace

@@ -1,23 +1,15 @@
-// GrayscaleOverlayEffect in a real GL context: the white wash at full and half opacity, and its
-// re-bound "enabled" track that hides it while the effect stays on for the manager.
+// GrayscaleOverlayEffect in a real GL context: the white wash at full and half opacity whatever
+// the design size, and its re-bound "enabled" track that hides it while the effect stays on for
+// the manager.
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
-
-#include <array>
-#include <cstdint>
-
-#include "base/Logger.h"
 #include "core/ProjectGlobals.h"
 #include "effects/GrayscaleOverlayEffect.h"
 #include "support/GlFixture.h"
-#include "support/TempDir.h"
-#include "support/TrackTable.h"
 
 namespace {
 
 using Rgba = std::array<std::uint8_t, 4>;
-const Rgba kWhite{255, 255, 255, 255};
 
 class GrayscaleOverlayEffectTest : public GlFixture {
 protected:
@@ -31,54 +23,32 @@ protected:
     GrayscaleOverlayEffect e;
 };
 
-TEST_F(GrayscaleOverlayEffectTest, LogsAndTakesOverTheBaseEnabledTrack) {
-    TempDir dir;
-    Logger::instance().open(dir.file("log.txt"), true);
-    GrayscaleOverlayEffect fresh;
-    Logger::instance().close();
-    EXPECT_NE(dir.read("log.txt").find("] GrayscaleOverlayEffect constructor called.\n"), std::string::npos);
-    expectTrackTable(e, {
-                            {"enabled", 0, 1, 1.0f, false, InterpType::Step, &e.washEnabled},
-                            {"gray", 0, 1, 1.0f, false, InterpType::Linear, &e.gray},
-                        });
-}
-
 TEST_F(GrayscaleOverlayEffectTest, ItsEnabledSwitchHidesTheWashWhileTheEffectStaysOn) {
-    KeyframeTrack* enabled = e.findTrack("enabled");
-    enabled->setKey(10.0f, 0.0f, InterpType::Step);
-    enabled->setKey(20.0f, 1.0f, InterpType::Step);
-    const Rgba background = pixel(5, 5);
-
+    EXPECT_EQ(e.findTrack("enabled")->target, &e.washEnabled);
+    e.findTrack("enabled")->setKey(10.0f, 0.0f, InterpType::Step);
+    e.findTrack("enabled")->setKey(20.0f, 1.0f, InterpType::Step);
     e.updateAllTracks(12.0f);
-    EXPECT_EQ(e.washEnabled, 0.0f);
     EXPECT_TRUE(e.isEnabled()) << "the base member keeps its value, so the manager still draws it";
     e.render();
-    EXPECT_EQ(pixel(5, 5), background);
-
+    EXPECT_EQ(pixel(5, 5), (Rgba{51, 102, 153, 255}));
     e.updateAllTracks(21.0f);
     e.render();
-    EXPECT_EQ(pixel(0, 0), kWhite) << "the defaults wash the whole picture white";
-    EXPECT_EQ(pixel(63, 63), kWhite);
+    EXPECT_EQ(pixel(0, 0), (Rgba{255, 255, 255, 255})) << "the defaults wash the whole picture white";
+    EXPECT_EQ(pixel(63, 63), (Rgba{255, 255, 255, 255}));
 }
 
 TEST_F(GrayscaleOverlayEffectTest, HalfGrayBlendsHalfwayToWhiteWhateverTheDesignSizeAndZeroDrawsNothing) {
     projectWidth = 1920;
     projectHeight = 1080;
-    KeyframeTrack* gray = e.findTrack("gray");
-    gray->setKey(0.0f, 0.0f, InterpType::Linear);
-    gray->setKey(1.0f, 0.5f, InterpType::Linear);
+    e.findTrack("gray")->setKey(0.0f, 0.0f, InterpType::Linear);
+    e.findTrack("gray")->setKey(1.0f, 0.5f, InterpType::Linear);
     e.updateAllTracks(0.0f);
     e.render();
     EXPECT_EQ(pixel(5, 5), (Rgba{51, 102, 153, 255})) << "gray 0 draws nothing";
-
     e.updateAllTracks(1.0f);
     e.render();
-    for (auto [x, y] : {std::pair{0, 0}, {63, 63}, {20, 40}}) {
-        const Rgba px = pixel(x, y);
-        EXPECT_NEAR(px[0], (51 + 255) / 2.0, 1.0);
-        EXPECT_NEAR(px[1], (102 + 255) / 2.0, 1.0);
-        EXPECT_NEAR(px[2], (153 + 255) / 2.0, 1.0);
-    }
+    for (auto [x, y] : {std::pair{0, 0}, {63, 63}, {20, 40}})
+        for (int c = 0; c < 3; ++c) EXPECT_NEAR(pixel(x, y)[c], (51 * (c + 1) + 255) / 2.0, 1.0) << x << "," << y;
 }
 
 }  // namespace

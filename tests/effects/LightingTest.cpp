@@ -1,16 +1,10 @@
 // Lighting: light 0 as GL reports it after a draw (position through the model-view matrix,
-// colours, two-sided model, the switches it leaves on), a directional light, its tracks.
+// colours, two-sided model, the switches it leaves on), a directional light.
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
-
-#include <array>
-
-#include "base/Logger.h"
 #include "effects/Lighting.h"
 #include "support/GlFixture.h"
-#include "support/TempDir.h"
-#include "support/TrackTable.h"
+#include "support/TrackTable.h"  // setKeys
 
 namespace {
 
@@ -23,10 +17,7 @@ protected:
         glTranslatef(0, 0, -10);  // a camera 10 units back
     }
     void renderWith(std::initializer_list<std::pair<const char*, float>> keys) {
-        for (const auto& [name, value] : keys) {
-            KeyframeTrack* t = lighting.findTrack(name);
-            t->setKey(0.0f, value, t->keys.at(0.0f).interp);
-        }
+        setKeys(lighting, keys);
         lighting.updateAllTracks(0.0f);
         lighting.render();
     }
@@ -40,7 +31,6 @@ protected:
         glGetLightfv(GL_LIGHT0, which, v.data());
         for (int i = 0; i < 4; ++i) EXPECT_NEAR(v[i], expected[i], 1e-5) << what << " " << i;
     }
-
     Lighting lighting;
 };
 
@@ -59,34 +49,13 @@ TEST_F(LightingTest, DefaultsGiveAGreyAmbientTwoSidedPointLightAt0_5_5InTheScene
 }
 
 TEST_F(LightingTest, WZeroIsADirectionAndValuesPassThroughUnclamped) {
-    renderWith({{"light.w", 0.0f}, {"light.x", -2.0f}, {"intensity.diffuse", 2.0f},
-                {"intensity.specular", 1.5f}, {"intensity.ambient", 0.0f}, {"twoSided", 0.4f}});
+    renderWith({{"light.w", 0.0f}, {"light.x", -2.0f}, {"intensity.diffuse", 2.0f}, {"intensity.specular", 1.5f},
+                {"intensity.ambient", 0.0f}, {"twoSided", 0.4f}});
     expectLight0(GL_POSITION, {-2, 5, 5, 0}, "directional light, not translated");
     expectLight0(GL_DIFFUSE, {2, 2, 2, 1}, "diffuse");
     expectLight0(GL_SPECULAR, {1.5f, 1.5f, 1.5f, 1}, "specular");
     expectLight0(GL_AMBIENT, {0, 0, 0, 1}, "ambient");
     EXPECT_EQ(integer(GL_LIGHT_MODEL_TWO_SIDE), 0);
-}
-
-TEST_F(LightingTest, TracksAndConstructorLogLine) {
-    const auto L = InterpType::Linear;
-    expectTrackTable(lighting, {
-        {"enabled", 0, 1, 1, true, InterpType::Step},
-        {"intensity.ambient", 0, 1, 0.4f, false, L, &lighting.ambient},
-        {"intensity.diffuse", 0, 2, 1, false, L, &lighting.diffuse},
-        {"intensity.specular", 0, 2, 0.2f, false, L, &lighting.specular},
-        {"twoSided", 0, 1, 1, false, InterpType::Step, &lighting.twoSided},
-        {"light.x", -100, 100, 0, false, L, &lighting.light[0]},
-        {"light.y", -100, 100, 5, false, L, &lighting.light[1]},
-        {"light.z", -100, 100, 5, false, L, &lighting.light[2]},
-        {"light.w", 0, 1, 1, false, L, &lighting.light[3]},
-    });
-
-    TempDir dir;
-    Logger::instance().open(dir.file("log.txt"), true);
-    { Lighting logged; }
-    Logger::instance().close();
-    EXPECT_EQ(dir.read("log.txt").substr(10), " Lighting constructor called.\n");
 }
 
 }  // namespace

@@ -1,24 +1,20 @@
 // RotatingCubeEffect: the 57.3 degrees-per-radian turn in x, y, z order, checked against
 // frames drawn with glRotatef; scale 0 draws nothing; colours saturate; GL state restored
-// from an unusual starting state; the shared 0..25 track ranges and the log line.
+// from an unusual starting state.
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
 #include <GL/glu.h>
 
-#include <array>
 #include <cmath>
-#include <tuple>
-#include <vector>
 
-#include "base/Logger.h"
 #include "effects/RotatingCubeEffect.h"
 #include "support/GlFixture.h"
 #include "support/GlState.h"
-#include "support/TempDir.h"
-#include "support/TrackTable.h"
+#include "support/TrackTable.h"  // setKeys
 
 namespace {
+
+using Keys = std::initializer_list<std::pair<const char*, float>>;
 
 class RotatingCubeEffectTest : public GlFixture {
 protected:
@@ -32,18 +28,14 @@ protected:
         glLightfv(GL_LIGHT0, GL_POSITION, direction);
         glTranslatef(0, 0, -8);
         for (GLenum on : {GL_LIGHTING, GL_LIGHT0, GL_COLOR_MATERIAL, GL_NORMALIZE}) glEnable(on);
+        cube.init();
     }
-
-    static std::unique_ptr<RotatingCubeEffect> make(std::initializer_list<std::pair<const char*, float>> keys) {
-        auto e = std::make_unique<RotatingCubeEffect>();
-        e->init();
-        for (const auto& [name, value] : keys) e->findTrack(name)->setKey(0.0f, value, InterpType::Linear);
-        e->updateAllTracks(0.0f);
-        return e;
-    }
-    std::vector<std::uint8_t> drawn(std::initializer_list<std::pair<const char*, float>> keys) {
+    std::vector<std::uint8_t> drawn(Keys keys) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        make(keys)->render();
+        setKeys(cube, keys);
+        cube.updateAllTracks(0.0f);
+        cube.render();
+        setKeys(cube, {{"rx", 0}, {"ry", 0}, {"rz", 0}});
         return frame();
     }
     // The unrotated cube turned by the given degrees about the axes in the given order.
@@ -54,63 +46,37 @@ protected:
         glPopMatrix();
         return image;
     }
+    RotatingCubeEffect cube;
 };
 
 TEST_F(RotatingCubeEffectTest, TurnsBy57Point3DegreesPerRadianAboutXThenYThenZ) {
     EXPECT_EQ(drawn({{"rx", 1.0f}}), reference({{57.3f, 1, 0, 0}}));
     // 1000 radians: 57300 degrees (60 mod 360), where 180/pi would give about 55.8.
-    auto far = drawn({{"rx", 1000.0f}});
+    const auto far = drawn({{"rx", 1000.0f}});
     EXPECT_EQ(far, reference({{57300.0f, 1, 0, 0}}));
     EXPECT_NE(far, reference({{static_cast<float>(1000.0 * 180.0 / M_PI), 1, 0, 0}}));
-
     const float x = 0.4f * 57.3f, y = 0.7f * 57.3f, z = 1.1f * 57.3f;
-    auto image = drawn({{"rx", 0.4f}, {"ry", 0.7f}, {"rz", 1.1f}});
+    const auto image = drawn({{"rx", 0.4f}, {"ry", 0.7f}, {"rz", 1.1f}});
     EXPECT_EQ(image, reference({{x, 1, 0, 0}, {y, 0, 1, 0}, {z, 0, 0, 1}}));
     EXPECT_NE(image, reference({{z, 0, 0, 1}, {y, 0, 1, 0}, {x, 1, 0, 0}}));
 }
 
-TEST_F(RotatingCubeEffectTest, ScaleZeroDrawsNothingAndColoursSaturate) {
-    auto nothing = drawn({{"scale", 0.0f}});
-    for (std::size_t i = 0; i < nothing.size(); i += 4)
-        ASSERT_TRUE(nothing[i] == 0 && nothing[i + 1] == 0 && nothing[i + 2] == 0) << "pixel " << i / 4;
-
+TEST_F(RotatingCubeEffectTest, ScaleZeroDrawsNothingColoursSaturateAndNoGlStateIsLeft) {
+    const auto nothing = drawn({{"scale", 0.0f}});
+    glClear(GL_COLOR_BUFFER_BIT);
+    EXPECT_EQ(nothing, frame());
     glDisable(GL_LIGHTING);
-    drawn({{"r", 5.0f}, {"g", 0.0f}, {"b", 0.0f}});  // used as it is, not scaled to the range
-    auto p = pixel(32, 32);
-    EXPECT_EQ(p[0], 255);
-    EXPECT_EQ(p[1], 0);
-}
+    drawn({{"scale", 1.0f}, {"r", 5.0f}, {"g", 0.0f}, {"b", 0.0f}});  // used as they are, not scaled
+    EXPECT_EQ(pixel(32, 32), (std::array<std::uint8_t, 4>{255, 0, 0, 255}));
 
-TEST_F(RotatingCubeEffectTest, LeavesNoGlStateBehind) {
     glMatrixMode(GL_PROJECTION);
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_DEPTH_TEST);
     glColor3f(0.3f, 0.6f, 0.9f);
-    GlState before = GlState::capture();
-    make({{"px", 1}, {"rx", 2}, {"scale", 3}})->render();
-    GlState after = GlState::capture();
+    const GlState before = GlState::capture();
+    drawn({{"px", 1}, {"rx", 2}, {"scale", 3}});
+    const GlState after = GlState::capture();
     EXPECT_TRUE(after == before) << after.differences(before);
-}
-
-TEST(RotatingCubeEffectTracks, AllShareTheRange0To25WithLinearDefaultsAndLogTheConstructor) {
-    RotatingCubeEffect e;
-    e.init();
-    std::vector<TrackRow> rows = {{"enabled", 0, 1, 1, true, InterpType::Step}};
-    const std::tuple<const char*, float, const float*> parameters[] = {
-        {"px", 0, &e.px}, {"py", 0, &e.py},   {"pz", 0, &e.pz},
-        {"rx", 0, &e.rx}, {"ry", 0, &e.ry},   {"rz", 0, &e.rz},
-        {"r", 1, &e.r},   {"g", 0.5f, &e.g}, {"b", 0.2f, &e.b},
-        {"scale", 1, &e.scale},
-    };
-    for (const auto& [name, value, member] : parameters)
-        rows.push_back({name, 0, 25, value, false, InterpType::Linear, member});
-    expectTrackTable(e, rows);
-
-    TempDir dir;
-    Logger::instance().open(dir.file("log.txt"), true);
-    { RotatingCubeEffect logged; }
-    Logger::instance().close();
-    EXPECT_EQ(dir.read("log.txt").substr(10), " RotatingCubeEffect constructor called.\n");
 }
 
 }  // namespace

@@ -5,9 +5,7 @@
 #include <chrono>
 #include <deque>
 #include <thread>
-#include <vector>
 
-#include "audio/Bass.h"
 #include "audio/MusicPlayer.h"
 #include "player/FrameClock.h"
 #include "player/LoadingPhase.h"
@@ -66,8 +64,9 @@ TEST(MusicClock, WithoutPlayableMusicEveryFrameIsAtTimeZeroAndNeverEnds) {
     channel.hasChannel = channel.playing = false;
     MusicClock clock(channel);
     for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(clock.frameTime().time, 0.0f);
-        EXPECT_TRUE(clock.frameTime().keepRunning);
+        const FrameTime t = clock.frameTime();
+        EXPECT_EQ(t.time, 0.0f);
+        EXPECT_TRUE(t.keepRunning);
     }
     EXPECT_EQ(channel.reads, 0);
 }
@@ -93,7 +92,6 @@ TEST(MusicClock, FollowsTheRealChannelToItsEnd) {
     }
     EXPECT_GT(last, 0.5f);
     releaseMusic();
-    EXPECT_FALSE(channel.playable());
 }
 
 }  // namespace

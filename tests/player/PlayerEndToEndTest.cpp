@@ -1,13 +1,12 @@
 // The real demoplayer in temporary demo folders under a virtual X server (xvfb-run), with keys
 // sent by xdotool and DEMO_AUDIO=null: the end of the music, Escape, F8 tracing, a missing
-// project with and without the real message box. Every wait is bounded and generous, so a
-// loaded machine only makes the tests slower.
+// project with and without the real message box, no display. Every wait is bounded and
+// generous, so a loaded machine only makes the tests slower.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <sstream>
-#include <string>
 
 #include "core/EffectFactory.h"
 #include "effects/RegisterEffects.h"
@@ -19,6 +18,7 @@ namespace {
 
 // Shell helpers for the scripts. `wait_for CMD...` retries CMD for up to 60 s. The player's
 // window is "Demo"; a message box is any other top-level window smaller than the screen.
+// `timed CMD...` runs CMD and writes "start end" in nanoseconds to times.txt.
 constexpr const char* kScriptPrelude = R"sh(set -u
 wait_for() {
   i=0
@@ -35,7 +35,7 @@ message_box() {
   done
   return 1
 }
-now() { date +%s%N; }
+timed() { start=$(date +%s%N); "$@"; code=$?; echo "$start $(date +%s%N)" > times.txt; return $code; }
 )sh";
 
 class PlayerEndToEndTest : public ::testing::Test {
@@ -44,9 +44,8 @@ protected:
         // A real copy: the player finds its folder through /proc/self/exe.
         ASSERT_EQ(runShell("cp " + buildProgram("demoplayer") + " .", dir.path().string()).exitCode, 0);
     }
-
-    // Runs `body` as a shell script in the demo folder under its own X server. A script that
-    // times the player writes "start end" in nanoseconds to times.txt.
+    // Runs `body` as a shell script in the demo folder under its own X server; the exit code is
+    // the script's own (xvfb-run replaces it when its clean-up races with a parallel run).
     ProcessResult runScript(const std::string& body, bool dialogs = false) {
         const std::string dialogSetting = dialogs ? "unset DEMO_NO_DIALOGS\n" : "export DEMO_NO_DIALOGS=1\n";
         dir.write("run.sh", dialogSetting + kScriptPrelude + body);
@@ -55,11 +54,10 @@ protected:
             const std::string server = std::to_string(100 + (getpid() * 7 + attempt * 131) % 800);
             const std::string xvfb = "xvfb-run -a -n " + server + " -s '-screen 0 1280x720x24'";
             std::filesystem::remove(dir.file("exit.txt"));
-            result = runShell("DEMO_AUDIO=null " + xvfb + " sh -c 'sh run.sh; echo $? > exit.txt'", dir.path().string(), 240);
+            result = runShell("DEMO_AUDIO=null " + xvfb + " sh -c 'sh run.sh; echo $? > exit.txt'", dir.path().string(),
+                              240);
             if (result.err.find("Xvfb failed to start") == std::string::npos) break;
         }
-        // The script's own code: xvfb-run replaces it when its clean-up of the X authority
-        // folder fails, which parallel runs sometimes make it do.
         std::istringstream(dir.read("exit.txt")) >> result.exitCode;
         return result;
     }
@@ -75,10 +73,7 @@ protected:
 TEST_F(PlayerEndToEndTest, ATwoSecondSongWithoutEffectsPlaysToItsEndAndExitsZero) {
     dir.write("Data/demo.json", R"({"project": {"resolution": [1280, 720], "musicFile": "Data/Music/two.wav"}})");
     ASSERT_TRUE(writeTestWav(dir.file("Data/Music/two.wav"), 2.0));
-    const ProcessResult run = runScript(R"sh(
-start=$(now); timeout 120 ./demoplayer; code=$?; echo "$start $(now)" > times.txt
-exit $code
-)sh");
+    const ProcessResult run = runScript("timed timeout 120 ./demoplayer\n");
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_GE(playerSeconds(), 2.0);
@@ -90,21 +85,20 @@ TEST_F(PlayerEndToEndTest, EscapeEndsTheRunEarlyWithExitCodeZero) {
     dir.write("Data/demo.json", "{}");
     ASSERT_TRUE(writeTestWav(dir.file("Data/Music/long.wav"), 60.0));
     const ProcessResult run = runScript(R"sh(
-start=$(now); timeout 120 ./demoplayer & pid=$!
+timed timeout 120 ./demoplayer & pid=$!
 wait_for player_window || exit 90
 sleep 1
 xdotool key Escape
-wait $pid; code=$?; echo "$start $(now)" > times.txt
-exit $code
+wait $pid
 )sh");
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_LT(playerSeconds(), 50.0);
 }
 
-// Trace points run per effect, so the project lists one effect of any registered class.
+// Trace points run per effect, so the project lists one effect of any registered class. Whole
+// frames are traced between the two presses: update, render, update, render, ...
 TEST_F(PlayerEndToEndTest, F8PressedTwiceWritesTheStartBannerTraceLinesAndTheStopBanner) {
     registerAllEffects();
-    ASSERT_FALSE(EffectFactory::registeredNames().empty());
     dir.write("Data/demo.json", R"({"effects": [{"className": ")" + EffectFactory::registeredNames().front() +
                                     R"(", "instanceName": "Traced effect"}]})");
     ASSERT_TRUE(writeTestWav(dir.file("Data/Music/long.wav"), 60.0));
@@ -120,14 +114,11 @@ xdotool key Escape
 wait $pid
 )sh");
     ASSERT_EQ(run.exitCode, 0) << run.err;
-
-    // Whole frames between the two presses: update, render, update, render, ...
-    const std::string trace = dir.read("crash_trace_log.txt");
+    const std::string trace = dir.read("crash_trace_log.txt"), rule(54, '=');
     const std::string update =
         "[EffectManager -> EffectManager::update @ Linje 139] -> EffectManager kaller update() for: Traced effect\n";
     const std::string render =
         "[EffectManager -> EffectManager::render @ Linje 147] -> EffectManager kaller render() for: Traced effect\n";
-    const std::string rule(54, '=');
     std::string expected = "\n" + rule + "\n=== START CRASH TRACE (F8) ===\n" + rule + "\n";
     for (std::size_t at = trace.find(update); at != std::string::npos; at = trace.find(update, at + 1))
         expected += update + render;

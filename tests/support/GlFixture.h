@@ -31,6 +31,14 @@ protected:
         return rgba;
     }
     std::vector<std::uint8_t> frame() const { return gl_.readPixelsRgba(); }
+    // The RGBA texels of a 2D texture of the given size, as GL holds them.
+    static std::vector<std::uint8_t> texels(GLuint texture, int width, int height) {
+        std::vector<std::uint8_t> data(static_cast<std::size_t>(width) * height * 4);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, data.data());
+        return data;
+    }
 
     HeadlessGl gl_;
     int width_, height_;

@@ -4,14 +4,13 @@
 #include <sstream>
 
 namespace {
-const GLenum kSwitches[] = {GL_LIGHTING, GL_LIGHT0, GL_LIGHT1, GL_DEPTH_TEST, GL_BLEND, GL_TEXTURE_2D,
-                            GL_COLOR_MATERIAL, GL_CULL_FACE, GL_NORMALIZE, GL_ALPHA_TEST, GL_FOG,
-                            GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_LINE_SMOOTH, GL_POINT_SMOOTH,
-                            GL_SCISSOR_TEST, GL_STENCIL_TEST, GL_POLYGON_OFFSET_FILL};
-const char* const kSwitchNames[] = {"LIGHTING", "LIGHT0", "LIGHT1", "DEPTH_TEST", "BLEND", "TEXTURE_2D",
-                                    "COLOR_MATERIAL", "CULL_FACE", "NORMALIZE", "ALPHA_TEST", "FOG",
-                                    "TEXTURE_GEN_S", "TEXTURE_GEN_T", "LINE_SMOOTH", "POINT_SMOOTH",
-                                    "SCISSOR_TEST", "STENCIL_TEST", "POLYGON_OFFSET_FILL"};
+#define SWITCH(name) {GL_##name, #name}
+const std::pair<GLenum, const char*> kSwitches[] = {
+    SWITCH(LIGHTING),       SWITCH(LIGHT0),         SWITCH(LIGHT1),      SWITCH(DEPTH_TEST),    SWITCH(BLEND),
+    SWITCH(TEXTURE_2D),     SWITCH(COLOR_MATERIAL), SWITCH(CULL_FACE),   SWITCH(NORMALIZE),     SWITCH(ALPHA_TEST),
+    SWITCH(FOG),            SWITCH(TEXTURE_GEN_S),  SWITCH(TEXTURE_GEN_T), SWITCH(LINE_SMOOTH), SWITCH(POINT_SMOOTH),
+    SWITCH(SCISSOR_TEST),   SWITCH(STENCIL_TEST),   SWITCH(POLYGON_OFFSET_FILL)};
+#undef SWITCH
 }  // namespace
 
 GlState GlState::capture() {
@@ -29,7 +28,7 @@ GlState GlState::capture() {
     glGetIntegerv(GL_ATTRIB_STACK_DEPTH, &s.attribDepth);
     glGetBooleanv(GL_DEPTH_WRITEMASK, &s.depthMask);
     glGetFloatv(GL_CURRENT_COLOR, s.colour.data());
-    for (GLenum cap : kSwitches) s.switches.push_back(glIsEnabled(cap));
+    for (const auto& [cap, name] : kSwitches) s.switches.push_back(glIsEnabled(cap));
     return s;
 }
 
@@ -44,12 +43,11 @@ std::string GlState::differences(const GlState& o) const {
     if (shadeModel != o.shadeModel) out << "shade model; ";
     if (blendSrc != o.blendSrc || blendDst != o.blendDst) out << "blend function; ";
     if (boundTexture2D != o.boundTexture2D) out << "bound 2D texture; ";
-    if (projectionDepth != o.projectionDepth) out << "projection stack depth; ";
-    if (modelviewDepth != o.modelviewDepth) out << "modelview stack depth; ";
+    if (projectionDepth != o.projectionDepth || modelviewDepth != o.modelviewDepth) out << "matrix stack depth; ";
     if (attribDepth != o.attribDepth) out << "attribute stack depth; ";
     if (depthMask != o.depthMask) out << "depth mask; ";
     if (colour != o.colour) out << "current colour; ";
     for (std::size_t i = 0; i < switches.size() && i < o.switches.size(); ++i)
-        if (switches[i] != o.switches[i]) out << kSwitchNames[i] << "; ";
+        if (switches[i] != o.switches[i]) out << kSwitches[i].second << "; ";
     return out.str();
 }

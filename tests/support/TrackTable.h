@@ -1,5 +1,6 @@
 // Checks an effect's parameter tracks against its table: order, name, range, snap flag, the
 // default key at time 0 with its interpolation, and (for bound tracks) the member it writes.
+// setKeys sets parameters as a project file would: the time-0 keys of the named tracks.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -35,5 +36,14 @@ inline void expectTrackTable(const Effect& effect, const std::vector<TrackRow>& 
             EXPECT_EQ(track->target, row.member) << row.name;
             EXPECT_EQ(*row.member, row.value) << row.name;
         }
+    }
+}
+
+// Replaces the key at time 0 of each named track (keeping its interpolation); evaluates nothing.
+inline void setKeys(Effect& effect, std::initializer_list<std::pair<const char*, float>> keys) {
+    for (const auto& [name, value] : keys) {
+        KeyframeTrack* track = effect.findTrack(name);
+        ASSERT_NE(track, nullptr) << name;
+        track->setKey(0.0f, value, track->keys.at(0.0f).interp);
     }
 }
