@@ -1,9 +1,8 @@
-// The real demoplayer in temporary demo folders under a virtual X server (xvfb-run), with keys
+// The real demoplayer in temporary demo folders under a virtual X server of their own (Xvfb), with keys
 // sent by xdotool and DEMO_AUDIO=null: the end of the music, Escape, F8 tracing, a missing
 // project with and without the real message box, no display. Every wait is bounded and
 // generous, so a loaded machine only makes the tests slower.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <sstream>
@@ -44,20 +43,18 @@ protected:
         // A real copy: the player finds its folder through /proc/self/exe.
         ASSERT_EQ(runShell("cp " + buildProgram("demoplayer") + " .", dir.path().string()).exitCode, 0);
     }
-    // Runs `body` as a shell script in the demo folder under its own X server; the exit code is
-    // the script's own (xvfb-run replaces it when its clean-up races with a parallel run).
+    // Runs `body` as a shell script in the demo folder under its own X server, which picks a
+    // free display itself (-displayfd), so parallel runs never share one; the exit code is the
+    // script's.
     ProcessResult runScript(const std::string& body, bool dialogs = false) {
         const std::string dialogSetting = dialogs ? "unset DEMO_NO_DIALOGS\n" : "export DEMO_NO_DIALOGS=1\n";
         dir.write("run.sh", dialogSetting + kScriptPrelude + body);
-        ProcessResult result;
-        for (int attempt = 0; attempt < 3; ++attempt) {  // parallel tests can race for a display
-            const std::string server = std::to_string(100 + (getpid() * 7 + attempt * 131) % 800);
-            const std::string xvfb = "xvfb-run -a -n " + server + " -s '-screen 0 1280x720x24'";
-            std::filesystem::remove(dir.file("exit.txt"));
-            result = runShell("DEMO_AUDIO=null " + xvfb + " sh -c 'sh run.sh; echo $? > exit.txt'", dir.path().string(),
-                              240);
-            if (result.err.find("Xvfb failed to start") == std::string::npos) break;
-        }
+        const std::string launch = R"sh(Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>display.txt 2>xvfb.log &
+xvfb=$!
+i=0; while [ ! -s display.txt ] && [ $i -lt 600 ]; do sleep 0.1; i=$((i+1)); done
+DISPLAY=:$(cat display.txt) sh run.sh; echo $? > exit.txt
+kill $xvfb; wait $xvfb 2>/dev/null)sh";
+        ProcessResult result = runShell("DEMO_AUDIO=null sh -c '" + launch + "'", dir.path().string(), 240);
         std::istringstream(dir.read("exit.txt")) >> result.exitCode;
         return result;
     }
