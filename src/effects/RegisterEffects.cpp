@@ -9,6 +9,7 @@
 #include "effects/Camera.h"
 #include "effects/ClassicFireEffect.h"
 #include "effects/GrayscaleOverlayEffect.h"
+#include "effects/LeftfieldAutomataEffect.h"
 #include "effects/Lighting.h"
 #include "effects/OverlayEffect.h"
 #include "effects/PlasmaEffect.h"
@@ -27,7 +28,7 @@ void registerAllEffects() {
     // FocusBlurEffect
     // GloomEffect
     EffectFactory::registerEffect<GrayscaleOverlayEffect>("GrayscaleOverlayEffect");
-    // LeftfieldAutomataEffect
+    EffectFactory::registerEffect<LeftfieldAutomataEffect>("LeftfieldAutomataEffect");
     EffectFactory::registerEffect<Lighting>("Lighting");
     // MarchingTetraEffect
     // MatrixGreetingsEffect
