@@ -13,6 +13,7 @@
 #include "effects/Lighting.h"
 #include "effects/OverlayEffect.h"
 #include "effects/PlasmaEffect.h"
+#include "effects/PredatorEffect.h"
 #include "effects/RotatingCubeEffect.h"
 #include "effects/VoronoiCausticsEffect.h"
 
@@ -35,7 +36,7 @@ void registerAllEffects() {
     // NorwegianFlagEffect
     EffectFactory::registerEffect<OverlayEffect>("OverlayEffect");
     EffectFactory::registerEffect<PlasmaEffect>("PlasmaEffect");
-    // PredatorEffect
+    EffectFactory::registerEffect<PredatorEffect>("PredatorEffect");
     // RadarImageryEffect
     EffectFactory::registerEffect<RotatingCubeEffect>("RotatingCubeEffect");
     // RubixCubeEffect
