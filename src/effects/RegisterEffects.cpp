@@ -14,6 +14,7 @@
 #include "effects/OverlayEffect.h"
 #include "effects/PlasmaEffect.h"
 #include "effects/PredatorEffect.h"
+#include "effects/RadarImageryEffect.h"
 #include "effects/RotatingCubeEffect.h"
 #include "effects/VoronoiCausticsEffect.h"
 
@@ -37,7 +38,7 @@ void registerAllEffects() {
     EffectFactory::registerEffect<OverlayEffect>("OverlayEffect");
     EffectFactory::registerEffect<PlasmaEffect>("PlasmaEffect");
     EffectFactory::registerEffect<PredatorEffect>("PredatorEffect");
-    // RadarImageryEffect
+    EffectFactory::registerEffect<RadarImageryEffect>("RadarImageryEffect");
     EffectFactory::registerEffect<RotatingCubeEffect>("RotatingCubeEffect");
     // RubixCubeEffect
     // VectorTextEffect
