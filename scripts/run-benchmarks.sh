@@ -16,6 +16,7 @@ done
 # Parallel updates: program and a filter matching the update and its OneThread variant.
 parallel=(
   "bench_ProceduralTextures:BM_(Plasma|Caustics)Update"
+  "bench_ImageEffects:BM_RadarProcess(OneThread)?/"
 )
 echo
 echo "== parallel updates under load (two streams of short busy processes), median of 9"
