@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "base/Random.h"
@@ -59,7 +60,9 @@ std::vector<std::uint8_t> testFrame(int width, int height, int channels) {
 
 void BM_RadarProcess(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0)), height = heightFor(width);
-    const std::vector<std::uint8_t> rgba = testFrame(width, height, 4);
+    const std::vector<std::uint8_t> bytes = testFrame(width, height, 4);
+    std::vector<std::uint32_t> rgba(bytes.size() / 4);
+    std::memcpy(rgba.data(), bytes.data(), bytes.size());
     std::vector<std::uint8_t> grey(static_cast<std::size_t>(width) * height);
     const RadarImageryEffect::Settings settings{1.8f, 0.15f, false, 100.0f};
     for (auto _ : state) {

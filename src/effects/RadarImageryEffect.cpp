@@ -38,6 +38,8 @@
 #define RADAR_POWER_CLONES
 #endif
 
+static_assert(std::endian::native == std::endian::little, "read-back pixels are taken as little-endian RGBA words");
+
 namespace {
 
 constexpr int kBlock = 256;               // pixels a row is processed in at a time
@@ -63,11 +65,15 @@ const BlockJumps& blockJumps() {
     return jumps;
 }
 
-// The plain formula's luminance, with its operations in its order.
+// The plain formula's luminance, with its operations in its order. Channels are taken from
+// whole words by shifts, which vectorises better than byte loads.
 RADAR_VECTOR_CLONES
-void luminance(const std::uint8_t* rgba, int count, float* out) {
+void luminance(const std::uint32_t* rgba, int count, float* out) {
     for (int i = 0; i < count; ++i) {
-        const float r = rgba[4 * i], g = rgba[4 * i + 1], b = rgba[4 * i + 2];
+        const std::uint32_t word = rgba[i];
+        const float r = static_cast<float>(static_cast<int>(word & 0xFFu));
+        const float g = static_cast<float>(static_cast<int>((word >> 8) & 0xFFu));
+        const float b = static_cast<float>(static_cast<int>((word >> 16) & 0xFFu));
         out[i] = g / 255.0f * 0.587f + r / 255.0f * 0.299f + b / 255.0f * 0.114f;
     }
 }
@@ -170,7 +176,7 @@ float RadarImageryEffect::sweepRow(float time, float speed, int height) {
     return std::fmod(time * speed * 20.0f, static_cast<float>(height));
 }
 
-void RadarImageryEffect::processImage(const std::uint8_t* rgba, int width, int height, const Settings& settings,
+void RadarImageryEffect::processImage(const std::uint32_t* rgba, int width, int height, const Settings& settings,
                                       std::uint8_t* grey) {
     if (width <= 0 || height <= 0) return;
     const bool noisy = settings.noiseIntensity > 0.0f;
@@ -191,11 +197,11 @@ void RadarImageryEffect::processImage(const std::uint8_t* rgba, int width, int h
             std::uint32_t state = runtime::RandJump::steps(rowDraws * static_cast<std::uint64_t>(begin)).apply(start);
             for (int row = begin; row < end; ++row) {
                 const float gain = rowGain(row, settings.sweepRow, height);
-                const std::uint8_t* in = rgba + static_cast<std::size_t>(row) * width * 4;
+                const std::uint32_t* in = rgba + static_cast<std::size_t>(row) * width;
                 std::uint8_t* out = grey + static_cast<std::size_t>(row) * width;
                 for (int x = 0; x < width; x += kBlock) {
                     const int count = width - x < kBlock ? width - x : kBlock;
-                    luminance(in + 4 * x, count, level);
+                    luminance(in + x, count, level);
                     if (vectorPower) {
                         powerInPlace(level, count, settings.contrast, powerOfZero);
                     } else {
@@ -224,7 +230,7 @@ void RadarImageryEffect::allocate(int width, int height) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE8, width, height, 0, GL_LUMINANCE, GL_UNSIGNED_BYTE, nullptr);
     const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    readBuffer.resize(pixels * 4);
+    readBuffer.resize(pixels);
     imageBuffer.resize(pixels);
 }
 

@@ -32,15 +32,16 @@ public:
 
     // fmod(time * sweepSpeed * 20, height): NaN when time is not finite (no band is drawn).
     static float sweepRow(float time, float sweepSpeed, int height);
-    // width x height RGBA pixels (row 0 first) -> one grey byte per pixel. With noise on it
+    // width x height RGBA pixels as little-endian words (R in the low byte, row 0 first) -> one
+    // grey byte per pixel. With noise on it
     // takes width * height numbers from the shared generator, in row order, and leaves it
     // where that many rand() calls would.
-    static void processImage(const std::uint8_t* rgba, int width, int height, const Settings& settings,
+    static void processImage(const std::uint32_t* rgba, int width, int height, const Settings& settings,
                              std::uint8_t* grey);
 
     unsigned int imageTexture = 0;  // luminance texture of bufferWidth x bufferHeight
     int bufferWidth = 0, bufferHeight = 0;
-    std::vector<std::uint8_t> readBuffer;   // the viewport as read back, RGBA
+    std::vector<std::uint32_t> readBuffer;  // the viewport as read back, one RGBA word a pixel
     std::vector<std::uint8_t> imageBuffer;  // the processed image, one grey byte per pixel
     float radarMix = 0.0f;
     float noiseIntensity = 0.15f;
