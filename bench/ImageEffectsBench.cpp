@@ -2,7 +2,7 @@
 // height = width * 9 / 16.
 //  - BM_RadarProcess: the radar's processing of one RGBA frame (contrast 1.8, noise 0.15),
 //    threads and vector lanes; its OneThread twin; and BM_RadarProcessReference, the plain
-//    one-thread loop over an RGB frame (support/RadarReference.h) as the baseline.
+//    one-thread loop over an RGB frame (processImagePlain) as the baseline.
 //  - BM_RadarRender: the radar's whole onRender from the read-back to the upload and the
 //    submitted quad and display; the GL queue is drained outside the timed region, so the
 //    rasterisation of the quad is not counted.
@@ -25,7 +25,6 @@
 #include "effects/PredatorEffect.h"
 #include "effects/RadarImageryEffect.h"
 #include "platform/HeadlessGl.h"
-#include "support/RadarReference.h"
 
 namespace {
 
@@ -80,12 +79,11 @@ void BM_RadarProcessOneThread(benchmark::State& state) {
 void BM_RadarProcessReference(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0)), height = heightFor(width);
     const std::vector<std::uint8_t> rgb = testFrame(width, height, 3);
-    std::vector<std::uint8_t> out;
-    float time = 1.0f;
+    std::vector<std::uint8_t> out(rgb.size());
+    const RadarImageryEffect::Settings settings{1.8f, 0.15f, false, 100.0f};
     for (auto _ : state) {
-        reference::radarImage(rgb, width, height, {time, 1.8f, 0.15f, false}, out);
+        RadarImageryEffect::processImagePlain(rgb.data(), width, height, settings, out.data());
         benchmark::DoNotOptimize(out.data());
-        time += kFrame;
     }
 }
 

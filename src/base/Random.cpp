@@ -7,15 +7,16 @@ std::uint32_t state = 1;
 
 namespace runtime {
 
-int rand() { return nextRand(state); }
+int rand() {
+    state = state * kRandMultiplier + kRandIncrement;
+    return static_cast<int>((state >> 16) & 0x7FFFu);
+}
 
 void srand(std::uint32_t seed) { state = seed; }
 
 std::uint32_t randState() { return state; }
 
 void setRandState(std::uint32_t newState) { state = newState; }
-
-void skipRand(std::uint64_t count) { state = RandJump::steps(count).apply(state); }
 
 // Square-and-multiply over the bits of count: `power` is the jump of 2^bit steps. All
 // arithmetic is modulo 2^32, as the recurrence's own.

@@ -4,9 +4,8 @@
 //
 // The recurrence is a linear congruential one, so k steps of it are again one multiply-add
 // (RandJump). Code that draws many numbers in a fixed order can split the sequence: read the
-// state, give each piece of work its own exact starting state, draw with nextRand on a local
-// copy (any thread), and finally set the shared state to where the one-thread loop would
-// have left it.
+// state, give each piece of work its own exact starting state (and any thread), and finally
+// set the shared state to where the one-thread loop would have left it.
 #pragma once
 
 #include <cstdint>
@@ -25,14 +24,6 @@ void srand(std::uint32_t seed);
 // The shared state itself, and setting it back (unlike srand, for a state read earlier).
 std::uint32_t randState();
 void setRandState(std::uint32_t state);
-// Advances the shared state as `count` calls of rand() would, in O(log count).
-void skipRand(std::uint64_t count);
-
-// One step of the recurrence on a caller's own state: what rand() returns and does.
-inline int nextRand(std::uint32_t& state) {
-    state = state * kRandMultiplier + kRandIncrement;
-    return static_cast<int>((state >> 16) & 0x7FFFu);
-}
 
 // `count` steps of the recurrence as one map: state -> state * multiplier + increment.
 struct RandJump {

@@ -4,11 +4,11 @@
 //  - The viewport is read back as RGBA (the driver's own layout, several times faster than
 //    RGB) and the grey result is uploaded as a one-byte luminance texture; the texture
 //    samples as the same grey (g, g, g, 1) an RGB texture of it would.
-//  - Rows are spread over the worker threads. The generator's k-th state after a known one is
-//    one multiply-add (runtime::RandJump), so every piece of rows starts from the exact state
-//    the one-thread loop would have there, and within a block of pixels every lane computes
-//    its own state from the block's first one. The shared generator is set to the state after
-//    width * height draws at the end.
+//  - Chunks of 16 rows are spread over the worker threads. The generator's k-th state after a
+//    known one is one multiply-add (runtime::RandJump), so every chunk starts from the exact
+//    state the one-thread loop would have there, and within a block of pixels every lane
+//    computes its own state from the block's first one. The shared generator is set to the
+//    state after width * height draws at the end.
 //  - The luminance, noise and clamping are the plain float formula in vector lanes (same
 //    operations in the same order, so the same bits). The power is evaluated in double
 //    precision (logarithm and exponential polynomials accurate far beyond float) and rounded
@@ -20,7 +20,6 @@
 
 #include <bit>
 #include <cmath>
-#include <cstring>
 
 #include "base/Logger.h"
 #include "base/Random.h"
@@ -217,6 +216,27 @@ void RadarImageryEffect::processImage(const std::uint32_t* rgba, int width, int 
 
     if (noisy)
         runtime::setRandState(runtime::RandJump::steps(rowDraws * static_cast<std::uint64_t>(height)).apply(start));
+}
+
+void RadarImageryEffect::processImagePlain(const std::uint8_t* rgb, int width, int height, const Settings& settings,
+                                           std::uint8_t* rgbOut) {
+    for (int r = 0; r < height; ++r) {
+        float gain = 1.0f;
+        if (std::fabs(static_cast<float>(r) - settings.sweepRow) < 4.0f) gain = 1.4f;
+        if (std::fabs(static_cast<float>(r) - (settings.sweepRow - static_cast<float>(height) / 2.0f)) < 2.0f) gain = 0.7f;
+        for (int x = 0; x < width; ++x) {
+            const std::size_t p = (static_cast<std::size_t>(r) * width + x) * 3;
+            const float red = rgb[p], green = rgb[p + 1], blue = rgb[p + 2];
+            float l = std::pow(green / 255.0f * 0.587f + red / 255.0f * 0.299f + blue / 255.0f * 0.114f, settings.contrast);
+            if (settings.noiseIntensity > 0.0f)
+                l += runtime::rand() / 32767.0f * settings.noiseIntensity - settings.noiseIntensity / 2.0f;
+            l = l * gain;
+            l = l > 0.0f ? l : 0.0f;  // clamp to 0 ... 1, NaN to 0
+            l = l < 1.0f ? l : 1.0f;
+            if (settings.negative) l = 1.0f - l;
+            rgbOut[p] = rgbOut[p + 1] = rgbOut[p + 2] = static_cast<std::uint8_t>(static_cast<int>(l * 255.0f));
+        }
+    }
 }
 
 void RadarImageryEffect::allocate(int width, int height) {

@@ -38,6 +38,11 @@ public:
     // where that many rand() calls would.
     static void processImage(const std::uint32_t* rgba, int width, int height, const Settings& settings,
                              std::uint8_t* grey);
+    // The same processing written out plainly, as the baseline the fast one is measured and
+    // tested against: one thread, pixel by pixel over an RGB read-back (3 bytes a pixel), the
+    // C library's powf, one rand() per pixel; the grey goes to all three bytes of `rgbOut`.
+    static void processImagePlain(const std::uint8_t* rgb, int width, int height, const Settings& settings,
+                                  std::uint8_t* rgbOut);
 
     unsigned int imageTexture = 0;  // luminance texture of bufferWidth x bufferHeight
     int bufferWidth = 0, bufferHeight = 0;
