@@ -18,6 +18,7 @@ parallel=(
   "bench_ProceduralTextures:BM_(Plasma|Caustics)Update"
   "bench_MarchingTetra:BM_MarchingTetraUpdate"
   "bench_PostEffects:BM_FocusBlurComposite(OneThread)?/"
+  "bench_ImageEffects:BM_RadarProcess(OneThread)?/"
 )
 echo
 echo "== parallel updates under load (two streams of short busy processes), median of 9"

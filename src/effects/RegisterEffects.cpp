@@ -13,11 +13,14 @@
 #include "effects/FocusBlurEffect.h"
 #include "effects/GloomEffect.h"
 #include "effects/GrayscaleOverlayEffect.h"
+#include "effects/LeftfieldAutomataEffect.h"
 #include "effects/Lighting.h"
 #include "effects/MarchingTetraEffect.h"
 #include "effects/MatrixGreetingsEffect.h"
 #include "effects/OverlayEffect.h"
 #include "effects/PlasmaEffect.h"
+#include "effects/PredatorEffect.h"
+#include "effects/RadarImageryEffect.h"
 #include "effects/RotatingCubeEffect.h"
 #include "effects/VectorTextEffect.h"
 #include "effects/VoronoiCausticsEffect.h"
@@ -34,15 +37,15 @@ void registerAllEffects() {
     EffectFactory::registerEffect<FocusBlurEffect>("FocusBlurEffect");
     EffectFactory::registerEffect<GloomEffect>("GloomEffect");
     EffectFactory::registerEffect<GrayscaleOverlayEffect>("GrayscaleOverlayEffect");
-    // LeftfieldAutomataEffect
+    EffectFactory::registerEffect<LeftfieldAutomataEffect>("LeftfieldAutomataEffect");
     EffectFactory::registerEffect<Lighting>("Lighting");
     EffectFactory::registerEffect<MarchingTetraEffect>("MarchingTetraEffect");
     EffectFactory::registerEffect<MatrixGreetingsEffect>("MatrixGreetingsEffect");
     // NorwegianFlagEffect
     EffectFactory::registerEffect<OverlayEffect>("OverlayEffect");
     EffectFactory::registerEffect<PlasmaEffect>("PlasmaEffect");
-    // PredatorEffect
-    // RadarImageryEffect
+    EffectFactory::registerEffect<PredatorEffect>("PredatorEffect");
+    EffectFactory::registerEffect<RadarImageryEffect>("RadarImageryEffect");
     EffectFactory::registerEffect<RotatingCubeEffect>("RotatingCubeEffect");
     // RubixCubeEffect
     EffectFactory::registerEffect<VectorTextEffect>("VectorTextEffect");
