@@ -13,6 +13,7 @@
 #include "effects/OverlayEffect.h"
 #include "effects/PlasmaEffect.h"
 #include "effects/RotatingCubeEffect.h"
+#include "effects/RubixCubeEffect.h"
 #include "effects/VoronoiCausticsEffect.h"
 
 void registerAllEffects() {
@@ -37,7 +38,7 @@ void registerAllEffects() {
     // PredatorEffect
     // RadarImageryEffect
     EffectFactory::registerEffect<RotatingCubeEffect>("RotatingCubeEffect");
-    // RubixCubeEffect
+    EffectFactory::registerEffect<RubixCubeEffect>("RubixCubeEffect");
     // VectorTextEffect
     EffectFactory::registerEffect<VoronoiCausticsEffect>("VoronoiCausticsEffect");
 }
