@@ -10,6 +10,7 @@
 #include "effects/ClassicFireEffect.h"
 #include "effects/GrayscaleOverlayEffect.h"
 #include "effects/Lighting.h"
+#include "effects/NorwegianFlagEffect.h"
 #include "effects/OverlayEffect.h"
 #include "effects/PlasmaEffect.h"
 #include "effects/RotatingCubeEffect.h"
@@ -32,7 +33,7 @@ void registerAllEffects() {
     EffectFactory::registerEffect<Lighting>("Lighting");
     // MarchingTetraEffect
     // MatrixGreetingsEffect
-    // NorwegianFlagEffect
+    EffectFactory::registerEffect<NorwegianFlagEffect>("NorwegianFlagEffect");
     EffectFactory::registerEffect<OverlayEffect>("OverlayEffect");
     EffectFactory::registerEffect<PlasmaEffect>("PlasmaEffect");
     // PredatorEffect
