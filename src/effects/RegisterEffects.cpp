@@ -7,6 +7,7 @@
 // One include per registered class, in the order of the list below.
 #include "effects/Basic3DEffect.h"
 #include "effects/Camera.h"
+#include "effects/CellularLinesEffect.h"
 #include "effects/ClassicFireEffect.h"
 #include "effects/GrayscaleOverlayEffect.h"
 #include "effects/Lighting.h"
@@ -22,7 +23,7 @@ void registerAllEffects() {
     // place where its registration belongs.
     EffectFactory::registerEffect<Basic3DEffect>("Basic3DEffect");
     EffectFactory::registerEffect<Camera>("Camera");
-    // CellularLinesEffect
+    EffectFactory::registerEffect<CellularLinesEffect>("CellularLinesEffect");
     // CinematicOverlayEffect
     EffectFactory::registerEffect<ClassicFireEffect>("ClassicFireEffect");
     // ColorFilterEffect
