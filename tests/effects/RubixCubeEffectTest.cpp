@@ -60,6 +60,9 @@ TEST(RubixCubeScramble, FollowsTheSeededGeneratorAndItsSolutionRestoresTheSolved
         const int x = i / 9 - 1, y = i / 3 % 3 - 1, z = i % 3 - 1;  // built x outer, z inner
         const Cubie& scrambled = cube.cubies()[static_cast<std::size_t>(i)];
         displaced += scrambled.x != x || scrambled.y != y || scrambled.z != z;
+        EXPECT_EQ((std::array<float, 3>{scrambled.transform[12], scrambled.transform[13], scrambled.transform[14]}),
+                  (std::array<float, 3>{float(scrambled.x), float(scrambled.y), float(scrambled.z)}))
+            << "cubie " << i << ": the lattice place follows the turns";
         const Cubie& c = replay[static_cast<std::size_t>(i)];
         EXPECT_EQ((std::array<int, 3>{c.x, c.y, c.z}), (std::array<int, 3>{x, y, z})) << "cubie " << i;
         const float solved[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, float(x), float(y), float(z), 1};
