@@ -69,6 +69,15 @@ TEST(RubixCubeScramble, FollowsTheSeededGeneratorAndItsSolutionRestoresTheSolved
         for (int k = 0; k < 16; ++k) EXPECT_NEAR(c.transform[k], solved[k], 1e-5) << "cubie " << i << " element " << k;
     }
     EXPECT_GT(displaced, 12) << "the scramble moves the cubes";
+
+    // A quarter turn of the y = -1 layer back (direction -1): (x, y, z) -> (-z, y, x) there only.
+    const std::vector<Cubie> solved = replay;
+    RubixCubeEffect::applyMove(replay, {1, -1, -1});
+    for (std::size_t i = 0; i < 27; ++i) {
+        const Cubie& a = solved[i];
+        const std::array<int, 3> expected = a.y == -1 ? std::array<int, 3>{-a.z, a.y, a.x} : std::array<int, 3>{a.x, a.y, a.z};
+        EXPECT_EQ((std::array<int, 3>{replay[i].x, replay[i].y, replay[i].z}), expected) << "cubie " << i;
+    }
 }
 
 TEST(RubixCubeScramble, ProgressShowsWholeMovesThenASmoothstepTurn) {
