@@ -126,6 +126,15 @@ TEST_F(NorwegianFlagRenderTest, ArraysDrawLikeImmediateModeAndAlphaAtOrBelowATho
         flag->immediateMode = true;
         EXPECT_EQ(draw(*flag), arrays) << alpha;
     }
+    // While driven, the driven place replaces the parameters.
+    auto driven = flagWith({}, 1.0f);
+    const auto still = draw(*driven);
+    driven->syncFromParameters();
+    driven->driving = true;
+    EXPECT_EQ(draw(*driven), still);
+    driven->drive(2.0f, false, false, false, true, false, false);  // 80 units to the right
+    EXPECT_EQ(draw(*driven), black);
+
     // Too faint to see, but a drawn flag would still leave its depth.
     for (float a : {0.0011f, 0.001f, 0.0f, -1.0f, kNaN}) {
         EXPECT_EQ(draw(*flagWith({{"alpha", a}}, 1.0f)), black) << a;
