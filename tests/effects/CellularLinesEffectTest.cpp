@@ -82,6 +82,15 @@ TEST(CellularLinesAutomaton, RegrowingAfterARuleChangeOrASeekEqualsGrowingForwar
             for (int j = 0; j < 64; ++j) ASSERT_EQ(forward->cell(r, j), shifting.cells[r][j] == 1) << rule << " " << r << " " << j;
         }
     }
+    // Back to 75 generations: the rows older than the seed are empty again.
+    auto back = linesWith({{"speed", 150.0f}});
+    back->updateAllTracks(40.0f);
+    back->updateAllTracks(0.5f);
+    reference::ShiftingCells young;
+    for (int g = 0; g < 75; ++g) young.step(30);
+    for (int r = 0; r < CellularLinesEffect::kGenerations; ++r)
+        for (int j = 0; j < 64; ++j) ASSERT_EQ(back->cell(r, j), young.cells[r][j] == 1) << r << " " << j;
+
     auto far = linesWith({{"speed", 150.0f}});
     far->updateAllTracks(600.0f);
     reference::ShiftingCells shifting;
@@ -121,6 +130,35 @@ TEST(CellularLinesSparks, MadeFromTheSharedGeneratorAndAtMost2000InUse) {
         }
         EXPECT_GE(moved, inUse * 99 / 100) << "sparkCount " << count;
     }
+}
+
+TEST(CellularLinesSparks, RunDownTheLivePathsAtTheirOwnSpeed) {
+    // Rule 170 copies each cell's right neighbour: the single path runs one column to the right
+    // per older row. At a tenth of a generation a second the pattern holds still for ten
+    // seconds, and at most 35 * 1.49 / 60 rows a frame no spark skips a row.
+    auto lines = linesWith({{"rule", 170.0f}, {"speed", 0.1f}, {"sparkSpeed", 35.0f}, {"sparkCount", 300.0f}});
+    std::vector<CellularLinesEffect::Spark> before;
+    float last = 0.0f, dt = 0.0f;
+    for (float t = 1300.0f; t < 1300.9f; t += 1.0f / 60.0f) {
+        before = lines->sparks();
+        dt = t - last;  // as the effect takes it
+        last = t;
+        lines->updateAllTracks(t);
+    }
+    const auto moved = lines->sparks();
+    lines->updateAllTracks(last + 1.5f);  // a jump of more than a second holds the sparks
+    int deep = 0;
+    for (std::size_t i = 0; i < 300; ++i) {
+        const CellularLinesEffect::Spark& s = moved[i];
+        ASSERT_LT(s.row, 118.0f);
+        const int row = static_cast<int>(s.row);
+        EXPECT_EQ(s.column, (30 + row) % 64) << "spark " << i << " at row " << s.row;  // row 0 at 130 generations
+        EXPECT_EQ(s.nextColumn, (s.column + 1) % 64) << "spark " << i;
+        EXPECT_TRUE(s.row == 0.0f || s.row == before[i].row + 35.0f * s.speedFactor * dt) << "spark " << i;
+        EXPECT_EQ(lines->sparks()[i].row, s.row) << "spark " << i;
+        deep += row > 10;
+    }
+    EXPECT_GT(deep, 200) << "sparks follow the path down instead of falling off it";
 }
 
 TEST(CellularLinesShapes, MapRowAndColumnOntoSphereTubeOrTorus) {
@@ -171,6 +209,13 @@ TEST_F(CellularLinesRenderTest, ArraysDrawLikeImmediateModeAndRule0DrawsNothing)
         lines->immediateMode = true;
         EXPECT_EQ(draw(*lines), arrays) << "shape " << shape;
     }
+    // Between two generations the pattern scrolls by the fraction.
+    auto scrolling = linesWith({{"speed", 1.0f}, {"sparkCount", 0.0f}});
+    scrolling->updateAllTracks(20.1f);
+    const auto early = draw(*scrolling);
+    scrolling->updateAllTracks(20.6f);
+    EXPECT_NE(draw(*scrolling), early);
+
     auto empty = linesWith({{"rule", 0.0f}, {"sparkCount", 2000.0f}});
     for (float t = 0.0f; t < 2.0f; t += 1.0f / 30.0f) empty->updateAllTracks(t);
     EXPECT_EQ(draw(*empty), black);
