@@ -43,7 +43,9 @@ public:
     static std::uint64_t nextGeneration(std::uint64_t cells, int rule);
 
     // Generation `row` generations older than the newest (0..119), bit i = cell i.
-    std::uint64_t cellRow(int row) const { return history_[static_cast<std::size_t>((newest_ + kGenerations - row) % kGenerations)]; }
+    std::uint64_t cellRow(int row) const {
+        return history_[static_cast<std::size_t>((newest_ + kGenerations - row) % kGenerations)];
+    }
     bool cell(int row, int column) const { return (cellRow(row) >> column) & 1u; }
     int generated() const { return generated_; }
     int currentRule() const { return currentRule_; }
