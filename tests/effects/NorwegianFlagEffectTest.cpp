@@ -16,9 +16,7 @@ namespace {
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
-auto flagWith(std::initializer_list<std::pair<const char*, float>> keys, float time) {
-    return effectWith<NorwegianFlagEffect>(keys, time);
-}
+constexpr auto flagWith = &effectWith<NorwegianFlagEffect>;
 
 // The flag as designed, in double: the sag, three waves growing with u^1.5, the cross.
 std::array<double, 3> expectedPosition(double u, double v, double wind, double amp, double freq, double t) {
@@ -84,6 +82,10 @@ TEST_F(NorwegianFlagRenderTest, ArraysDrawLikeImmediateModeAndAlphaAtOrBelowATho
         flag->immediateMode = true;
         EXPECT_EQ(draw(*flag), arrays) << alpha;
     }
+    auto driven = flagWith({}, 1.0f);  // the driven place replaces the parameters while driving
+    driven->syncFromParameters(), driven->driving = true;
+    driven->drive(2.0f, false, false, false, true, false, false);  // 80 units right, out of view
+    EXPECT_EQ(draw(*driven), black);
     for (float a : {0.0011f, 0.001f, 0.0f, -1.0f, kNaN}) {  // too faint to see, but depth is written
         EXPECT_EQ(draw(*flagWith({{"alpha", a}}, 1.0f)), black) << a;
         GLfloat depth = 0.0f;

@@ -1,6 +1,5 @@
-// Helpers for effect tests in a GlFixture: an effect with keys at time 0, evaluated at a time;
-// one frame of it (RGBA, bottom row first, no GL error) in a 65 degree view, `distance` units
-// in front of the eye; the black frame the fixture clears to.
+// Effect test helpers: an effect with keys at time 0, evaluated; one frame of it (RGBA, no GL
+// error) in a 65 degree view `distance` units ahead; the black frame a GlFixture clears to.
 #pragma once
 
 #include <gtest/gtest.h>
