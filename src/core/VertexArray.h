@@ -56,3 +56,13 @@ private:
     Current current_;
     std::vector<float> positions_, colors_, normals_, texCoords_;
 };
+
+// The same calls as VertexArray, sent straight to GL one at a time (between the caller's
+// glBegin and glEnd): code written against either can draw both ways, for comparing pixels and
+// timings with the array path.
+struct ImmediateVertices {
+    void color(float r, float g, float b, float a) { glColor4f(r, g, b, a); }
+    void normal(float x, float y, float z) { glNormal3f(x, y, z); }
+    void texCoord(float s, float t) { glTexCoord2f(s, t); }
+    void vertex(float x, float y, float z = 0.0f) { glVertex3f(x, y, z); }
+};

@@ -7,6 +7,7 @@
 // One include per registered class, in the order of the list below.
 #include "effects/Basic3DEffect.h"
 #include "effects/Camera.h"
+#include "effects/CellularLinesEffect.h"
 #include "effects/CinematicOverlayEffect.h"
 #include "effects/ClassicFireEffect.h"
 #include "effects/ColorFilterEffect.h"
@@ -17,20 +18,21 @@
 #include "effects/Lighting.h"
 #include "effects/MarchingTetraEffect.h"
 #include "effects/MatrixGreetingsEffect.h"
+#include "effects/NorwegianFlagEffect.h"
 #include "effects/OverlayEffect.h"
 #include "effects/PlasmaEffect.h"
 #include "effects/PredatorEffect.h"
 #include "effects/RadarImageryEffect.h"
 #include "effects/RotatingCubeEffect.h"
+#include "effects/RubixCubeEffect.h"
 #include "effects/VectorTextEffect.h"
 #include "effects/VoronoiCausticsEffect.h"
 
 void registerAllEffects() {
-    // The list is alphabetical. A name in a comment is a class not written yet, kept at the
-    // place where its registration belongs.
+    // The list is alphabetical: all 22 classes.
     EffectFactory::registerEffect<Basic3DEffect>("Basic3DEffect");
     EffectFactory::registerEffect<Camera>("Camera");
-    // CellularLinesEffect
+    EffectFactory::registerEffect<CellularLinesEffect>("CellularLinesEffect");
     EffectFactory::registerEffect<CinematicOverlayEffect>("CinematicOverlayEffect");
     EffectFactory::registerEffect<ClassicFireEffect>("ClassicFireEffect");
     EffectFactory::registerEffect<ColorFilterEffect>("ColorFilterEffect");
@@ -41,13 +43,13 @@ void registerAllEffects() {
     EffectFactory::registerEffect<Lighting>("Lighting");
     EffectFactory::registerEffect<MarchingTetraEffect>("MarchingTetraEffect");
     EffectFactory::registerEffect<MatrixGreetingsEffect>("MatrixGreetingsEffect");
-    // NorwegianFlagEffect
+    EffectFactory::registerEffect<NorwegianFlagEffect>("NorwegianFlagEffect");
     EffectFactory::registerEffect<OverlayEffect>("OverlayEffect");
     EffectFactory::registerEffect<PlasmaEffect>("PlasmaEffect");
     EffectFactory::registerEffect<PredatorEffect>("PredatorEffect");
     EffectFactory::registerEffect<RadarImageryEffect>("RadarImageryEffect");
     EffectFactory::registerEffect<RotatingCubeEffect>("RotatingCubeEffect");
-    // RubixCubeEffect
+    EffectFactory::registerEffect<RubixCubeEffect>("RubixCubeEffect");
     EffectFactory::registerEffect<VectorTextEffect>("VectorTextEffect");
     EffectFactory::registerEffect<VoronoiCausticsEffect>("VoronoiCausticsEffect");
 }
