@@ -4,7 +4,7 @@ JOBS   ?= $(shell nproc)
 # Warnings are errors under CI (CI=true), plain warnings on a developer's machine.
 WERROR := $(if $(CI),ON,OFF)
 
-.PHONY: all deps configure build test bench run clean
+.PHONY: all deps configure build test bench run docs clean
 
 all: build
 
@@ -25,6 +25,11 @@ bench: build
 
 run: build
 	@scripts/run-demo.sh $(BUILD)
+
+# The effect catalogue for demo authors, generated from the code (a test fails when it is stale).
+docs: build
+	@$(BUILD)/bin/demorender --list-effects --markdown > docs/effects.md
+	@echo "docs: wrote docs/effects.md"
 
 clean:
 	rm -rf $(BUILD)

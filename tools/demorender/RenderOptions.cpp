@@ -68,13 +68,19 @@ std::string renderUsage() {
            "  --out PATH     a folder for frame_000000.png, frame_000001.png, ... (RGB), or a video\n"
            "                 file ending in .mp4, .mkv or .webm, encoded by ffmpeg with the music\n"
            "                 (default: render/ in the demo folder)\n"
-           "  --quiet        no progress bar on stderr\n"
+           "  --quiet        no progress on stderr (otherwise a live bar on a terminal, and a plain\n"
+           "                 line every 10 % into a pipe or a log file)\n"
+           "  --list-effects print every effect class with its tracks (name, range, default value,\n"
+           "                 default interpolation) instead of rendering; --json or --markdown for\n"
+           "                 those formats\n"
            "  --help         this text\n"
            "The music runs on a manual clock: every frame sees the music (and its spectrum) at exactly\n"
            "its time, so two renders of a demo are identical.\n";
 }
 
 bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& options, std::string& error) {
+    bool listEffects = false;
+    RenderOptions::Catalogue format = RenderOptions::Catalogue::Text;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--help" || option == "-h") {
@@ -83,6 +89,14 @@ bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& option
         }
         if (option == "--quiet") {
             options.quiet = true;
+            continue;
+        }
+        if (option == "--list-effects") {
+            listEffects = true;
+            continue;
+        }
+        if (option == "--json" || option == "--markdown") {
+            format = option == "--json" ? RenderOptions::Catalogue::Json : RenderOptions::Catalogue::Markdown;
             continue;
         }
         const bool takesValue = option == "--root" || option == "--size" || option == "--fps" || option == "--from" ||
@@ -137,6 +151,12 @@ bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& option
             }
             options.out = value;
         }
+    }
+    if (listEffects) {
+        options.catalogue = format;
+    } else if (format != RenderOptions::Catalogue::Text) {
+        error = "--json and --markdown go with --list-effects";
+        return false;
     }
     if (!options.at.empty() && (options.from || options.to)) {
         error = "--at cannot be combined with --from or --to";

@@ -16,6 +16,9 @@ struct RenderOptions {
     std::string out;          // "" = render/ in the demo folder
     bool quiet = false;
     bool help = false;
+    // --list-effects: print the effect catalogue instead of rendering (as text, or --json /
+    // --markdown).
+    enum class Catalogue { None, Text, Json, Markdown } catalogue = Catalogue::None;
 };
 
 // Returns false and sets `error` (one line, no trailing newline) when the arguments are invalid.

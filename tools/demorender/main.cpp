@@ -1,14 +1,18 @@
 // demorender: renders a demo without a display, on a fixed timeline, to PNG frames or a video.
 // Runs the player's loading phase, effect list and frame function over a headless context.
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <system_error>
 
+#include "EffectCatalogue.h"
 #include "FrameSink.h"
 #include "Progress.h"
 #include "RenderOptions.h"
+#include "platform/HeadlessGl.h"
 #include "player/OfflineSession.h"
 
 namespace {
@@ -16,6 +20,19 @@ namespace {
 int fail(const std::string& message, int code = 1) {
     std::fprintf(stderr, "demorender: %s\n", message.c_str());
     return code;
+}
+
+// The catalogue on stdout. The effects initialise inside a small headless context, as they
+// would in the renderer, in case one touches GL while doing so.
+int printCatalogue(RenderOptions::Catalogue format) {
+    HeadlessGl gl;
+    gl.create(16, 16);
+    const std::vector<CatalogueEntry> entries = effectCatalogue();
+    const std::string text = format == RenderOptions::Catalogue::Json       ? catalogueJson(entries)
+                             : format == RenderOptions::Catalogue::Markdown ? catalogueMarkdown(entries)
+                                                                            : catalogueText(entries);
+    std::fputs(text.c_str(), stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }
 
 }  // namespace
@@ -28,6 +45,7 @@ int main(int argc, char** argv) {
         std::fputs(renderUsage().c_str(), stdout);
         return 0;
     }
+    if (options.catalogue != RenderOptions::Catalogue::None) return printCatalogue(options.catalogue);
 
     // The output path is relative to where demorender was started, not to the demo folder.
     std::error_code fsError;
@@ -62,11 +80,11 @@ int main(int argc, char** argv) {
     }
     if (!sink) return fail(error);
 
-    Progress progress(static_cast<long>(times.size()), options.quiet);
+    Progress progress(static_cast<long>(times.size()), options.quiet, isatty(STDERR_FILENO) != 0);
     long done = 0;
     for (double t : times) {
         if (!sink->write(session.renderFrame(static_cast<float>(t)), error)) {
-            if (!options.quiet) std::fputc('\n', stderr);
+            if (!options.quiet && isatty(STDERR_FILENO)) std::fputc('\n', stderr);
             return fail(error);
         }
         progress.update(++done);
