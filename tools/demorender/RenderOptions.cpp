@@ -54,7 +54,7 @@ std::string formatSeconds(double s) {
 
 std::string renderUsage() {
     return "usage: demorender [--root DIR] [--size WxH] [--fps N] [--from S] [--to S] [--at T1,T2,...]\n"
-           "                  [--out PATH] [--quiet]\n"
+           "                  [--out PATH] [--quiet] [--profile] | --list-effects [--json | --markdown]\n"
            "Renders a demo without a display, on a fixed timeline, frame by frame.\n"
            "  --root DIR     the demo folder (default .): its Data/demo.json is loaded and the project's\n"
            "                 paths resolve inside it; it is the working and the program directory\n"
@@ -70,6 +70,8 @@ std::string renderUsage() {
            "                 (default: render/ in the demo folder)\n"
            "  --quiet        no progress on stderr (otherwise a live bar on a terminal, and a plain\n"
            "                 line every 10 % into a pipe or a log file)\n"
+           "  --profile      after the render, the mean time per frame of every effect's update\n"
+           "                 and render, on stderr (slows the render a little)\n"
            "  --list-effects print every effect class with its tracks (name, range, default value,\n"
            "                 default interpolation) instead of rendering; --json or --markdown for\n"
            "                 those formats\n"
@@ -89,6 +91,10 @@ bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& option
         }
         if (option == "--quiet") {
             options.quiet = true;
+            continue;
+        }
+        if (option == "--profile") {
+            options.profile = true;
             continue;
         }
         if (option == "--list-effects") {

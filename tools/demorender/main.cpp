@@ -2,6 +2,7 @@
 // Runs the player's loading phase, effect list and frame function over a headless context.
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -9,6 +10,7 @@
 #include <system_error>
 
 #include "EffectCatalogue.h"
+#include "FrameProfile.h"
 #include "FrameSink.h"
 #include "Progress.h"
 #include "RenderOptions.h"
@@ -81,15 +83,21 @@ int main(int argc, char** argv) {
     if (!sink) return fail(error);
 
     Progress progress(static_cast<long>(times.size()), options.quiet, isatty(STDERR_FILENO) != 0);
+    FrameProfile profile;
+    if (options.profile) EffectManager::instance().setObserver(&profile);
     long done = 0;
     for (double t : times) {
+        const auto frameStart = std::chrono::steady_clock::now();
         if (!sink->write(session.renderFrame(static_cast<float>(t)), error)) {
             if (!options.quiet && isatty(STDERR_FILENO)) std::fputc('\n', stderr);
             return fail(error);
         }
+        profile.frameDone(std::chrono::duration<double>(std::chrono::steady_clock::now() - frameStart).count());
         progress.update(++done);
     }
     progress.finish(done);
+    EffectManager::instance().setObserver(nullptr);
+    if (options.profile) std::fputs(profile.report().c_str(), stderr);
     if (!sink->finish(error)) return fail(error);
     session.close();
     if (!options.quiet) std::fprintf(stderr, "demorender: %ld frames written to %s\n", done, out.c_str());
