@@ -1,0 +1,51 @@
+// jpegHuffmanTablesFit: walks the JPEG markers as the decoder does (segments by their length,
+// entropy-coded data after a start of scan up to the next marker that is neither a stuffed 0xFF
+// nor a restart) and adds up the code counts of every table in every DHT segment.
+#include "core/ImageFileChecks.h"
+
+namespace {
+
+// The decoder reads zeros past the end of the data; so does this.
+std::uint8_t byteAt(const std::uint8_t* bytes, std::size_t size, std::size_t at) { return at < size ? bytes[at] : 0; }
+
+bool huffmanSegmentFits(const std::uint8_t* bytes, std::size_t size, std::size_t at, int length) {
+    for (int left = length - 2; left > 0;) {
+        int codes = 0;
+        for (int i = 0; i < 16; ++i) codes += byteAt(bytes, size, at + 1 + static_cast<std::size_t>(i));
+        if (codes > 256) return false;
+        at += 17 + static_cast<std::size_t>(codes);
+        left -= 17 + codes;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool jpegHuffmanTablesFit(const std::uint8_t* bytes, std::size_t size) {
+    if (size < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) return true;
+    std::size_t at = 2;
+    while (at + 1 < size) {
+        if (bytes[at] != 0xFF) {  // not at a marker: the decoder gives up here
+            return true;
+        }
+        const std::uint8_t marker = bytes[at + 1];
+        if (marker == 0xFF) {  // fill byte
+            ++at;
+            continue;
+        }
+        if (marker == 0xD9) return true;  // end of image
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
+            at += 2;
+            continue;
+        }
+        const int length = byteAt(bytes, size, at + 2) << 8 | byteAt(bytes, size, at + 3);
+        if (marker == 0xC4 && !huffmanSegmentFits(bytes, size, at + 4, length)) return false;
+        at += 2 + static_cast<std::size_t>(length);
+        if (marker == 0xDA) {  // entropy-coded data up to the next real marker
+            while (at + 1 < size && !(bytes[at] == 0xFF && bytes[at + 1] != 0x00 &&
+                                      !(bytes[at + 1] >= 0xD0 && bytes[at + 1] <= 0xD7)))
+                ++at;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,81 @@
+// The texture store on files that are not what they claim: a folder, an unreadable file, an empty
+// file and images cut off at half their length in every format the image writer makes. None may
+// load (a cut-off image would otherwise show a black or grey rest) and none takes a place in the
+// name list; the complete images load.
+#include <gtest/gtest.h>
+
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/ImageFileChecks.h"
+#include "core/TextureManager.h"
+#include "support/GlFixture.h"
+#include "support/TempDir.h"
+
+namespace {
+
+class TextureFaultsTest : public GlFixture {
+protected:
+    void TearDown() override {
+        TextureManager::instance().clear();
+        GlFixture::TearDown();
+    }
+    TempDir dir;
+};
+
+TEST_F(TextureFaultsTest, FoldersUnreadableEmptyAndTruncatedFilesDoNotLoad) {
+    std::vector<std::uint8_t> noise(24 * 20 * 3);
+    for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<std::uint8_t>(i * 97 + (i >> 3) * 31);
+    const std::string base = dir.file("image");
+    ASSERT_TRUE(stbi_write_png((base + ".png").c_str(), 24, 20, 3, noise.data(), 0));
+    ASSERT_TRUE(stbi_write_bmp((base + ".bmp").c_str(), 24, 20, 3, noise.data()));
+    stbi_write_tga_with_rle = 0;
+    ASSERT_TRUE(stbi_write_tga((base + ".tga").c_str(), 24, 20, 3, noise.data()));
+    ASSERT_TRUE(stbi_write_jpg((base + ".jpg").c_str(), 24, 20, 3, noise.data(), 90));
+    ASSERT_TRUE(stbi_write_hdr((base + ".hdr").c_str(), 24, 20, 1, std::vector<float>(480, 0.25f).data()));
+
+    TextureManager& store = TextureManager::instance();
+    for (const char* extension : {".png", ".bmp", ".tga", ".jpg", ".hdr"}) {
+        const std::string complete = base + extension;
+        EXPECT_TRUE(store.getTexture(complete)) << extension;
+        const std::string content = dir.read("image" + std::string(extension));
+        const std::string truncated = dir.write(std::string("cut") + extension, content.substr(0, content.size() / 2));
+        EXPECT_FALSE(store.getTexture(truncated)) << "half of " << extension;
+    }
+    std::filesystem::create_directories(dir.file("folder.png"));
+    for (const std::string& bad : {dir.file("folder.png"), std::string("/proc/self/mem"), dir.write("empty.png", "")})
+        EXPECT_FALSE(store.getTexture(bad)) << bad;
+    EXPECT_EQ(store.textureNames().size(), 5u);
+}
+
+// Found by fuzz_image: a JPEG Huffman table declaring more than 256 codes made the decoder write
+// past its size table. The check refuses exactly that (256 is the most a table may have); a
+// valid JPEG passes it and loads.
+TEST_F(TextureFaultsTest, AJpegHuffmanTableWithTooManyCodesIsRefusedBeforeDecoding) {
+    std::vector<std::uint8_t> pixels(8 * 8 * 3, 90);
+    ASSERT_TRUE(stbi_write_jpg(dir.file("valid.jpg").c_str(), 8, 8, 3, pixels.data(), 90));
+    const std::string valid = dir.read("valid.jpg");
+    // The valid file with one more DHT segment after the start marker: 16 code lengths, the last
+    // holding `last` codes, the others 16 each (240 + last codes in all).
+    const auto withTable = [&valid](int last) {
+        const int codes = 240 + last, length = 2 + 17 + codes;
+        std::string table = {'\xFF', '\xC4', static_cast<char>(length >> 8), static_cast<char>(length & 0xFF), 0};
+        table += std::string(15, 16) + static_cast<char>(last) + std::string(static_cast<std::size_t>(codes), 1);
+        return valid.substr(0, 2) + table + valid.substr(2);
+    };
+    const auto fits = [](const std::string& s) {
+        return jpegHuffmanTablesFit(reinterpret_cast<const std::uint8_t*>(s.data()), s.size());
+    };
+    EXPECT_TRUE(fits(valid));
+    EXPECT_TRUE(fits(withTable(16)));
+    EXPECT_FALSE(fits(withTable(17)));
+    EXPECT_FALSE(TextureManager::instance().getTexture(dir.write("crafted.jpg", withTable(60))));
+    EXPECT_TRUE(TextureManager::instance().getTexture(dir.file("valid.jpg")));
+}
+
+}  // namespace
