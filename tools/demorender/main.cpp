@@ -1,5 +1,6 @@
 // demorender: renders a demo without a display, on a fixed timeline, to PNG frames or a video.
 // Runs the player's loading phase, effect list and frame function over a headless context.
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -21,6 +22,8 @@ int fail(const std::string& message, int code = 1) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A file size limit must show up as a failed write with a message, not end the process.
+    std::signal(SIGXFSZ, SIG_IGN);
     RenderOptions options;
     std::string error;
     if (!parseRenderOptions(argc, argv, options, error)) return fail(error, 2);
@@ -72,6 +75,7 @@ int main(int argc, char** argv) {
         progress.update(++done);
     }
     progress.finish(done);
+    if (!session.musicUnchanged(error)) return fail(error);  // the sink drops a video it has not finished
     if (!sink->finish(error)) return fail(error);
     session.close();
     if (!options.quiet) std::fprintf(stderr, "demorender: %ld frames written to %s\n", done, out.c_str());
