@@ -1,6 +1,7 @@
 // jpegHuffmanTablesFit: walks the JPEG markers as the decoder does (segments by their length,
-// entropy-coded data after a start of scan up to the next marker that is neither a stuffed 0xFF
-// nor a restart) and adds up the code counts of every table in every DHT segment.
+// bytes that are no marker skipped one by one, entropy-coded data after a start of scan up to
+// the next marker that is neither a stuffed 0xFF nor a restart) and adds up the code counts of
+// every table in every DHT segment.
 #include "core/ImageFileChecks.h"
 
 namespace {
@@ -25,8 +26,9 @@ bool jpegHuffmanTablesFit(const std::uint8_t* bytes, std::size_t size) {
     if (size < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) return true;
     std::size_t at = 2;
     while (at + 1 < size) {
-        if (bytes[at] != 0xFF) {  // not at a marker: the decoder gives up here
-            return true;
+        if (bytes[at] != 0xFF) {  // not at a marker: the decoder scans on byte by byte
+            ++at;
+            continue;
         }
         const std::uint8_t marker = bytes[at + 1];
         if (marker == 0xFF) {  // fill byte
