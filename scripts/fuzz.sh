@@ -76,8 +76,8 @@ printf '%-14s %12s %10s %8s %8s %8s  %s\n' target executions "exec/s" edges feat
 for target in "${targets[@]}"; do
   log="$work/logs/$target.log"
   rc=$(cat "$work/logs/$target.rc" 2>/dev/null || echo 1)
-  execs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | tail -1 | awk '{print $2}')
-  speed=$(grep -o 'stat::average_exec_per_sec: [0-9]*' "$log" | tail -1 | awk '{print $2}')
+  execs=$(grep -oE 'stat::number_of_executed_units: +[0-9]+' "$log" | tail -1 | awk '{print $2}')
+  speed=$(grep -oE 'stat::average_exec_per_sec: +[0-9]+' "$log" | tail -1 | awk '{print $2}')
   last=$(grep -E '^#[0-9]+' "$log" | grep -o 'cov: [0-9]* ft: [0-9]* corp: [0-9]*' | tail -1)
   edges=$(echo "$last" | awk '{print $2}'); features=$(echo "$last" | awk '{print $4}'); corp=$(echo "$last" | awk '{print $6}')
   result=ok

@@ -51,3 +51,24 @@ bool jpegHuffmanTablesFit(const std::uint8_t* bytes, std::size_t size) {
     }
     return true;
 }
+
+bool pnmHeaderNumbersFit(const std::uint8_t* bytes, std::size_t size) {
+    if (size < 2 || bytes[0] != 'P' || (bytes[1] != '5' && bytes[1] != '6')) return true;
+    constexpr long kLargest = 1L << 24;  // the decoder's own limit for a side
+    std::size_t at = 2;
+    const auto space = [](std::uint8_t c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    for (int number = 0; number < 3; ++number) {
+        // White space and "#" comments up to the end of their line, as the decoder skips them.
+        for (;;) {
+            while (at < size && space(bytes[at])) ++at;
+            if (at >= size || bytes[at] != '#') break;
+            while (at < size && bytes[at] != '\n' && bytes[at] != '\r') ++at;
+        }
+        long value = 0;
+        for (; at < size && bytes[at] >= '0' && bytes[at] <= '9'; ++at) {
+            value = value * 10 + (bytes[at] - '0');
+            if (value > kLargest) return false;
+        }
+    }
+    return true;
+}

@@ -9,3 +9,7 @@
 // False for a JPEG with a Huffman table (DHT) that declares more than 256 codes: the decoder
 // writes them past its 257-entry size table. Not a JPEG, or no such table: true.
 bool jpegHuffmanTablesFit(const std::uint8_t* bytes, std::size_t size);
+
+// False for a binary PNM (P5, P6) whose width, height or maximum value has more digits than the
+// decoder's int can take (it multiplies past the int range) or exceeds 2^24. Otherwise true.
+bool pnmHeaderNumbersFit(const std::uint8_t* bytes, std::size_t size);

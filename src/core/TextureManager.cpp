@@ -94,7 +94,8 @@ std::size_t paddingFor(std::size_t fileBytes, int width, int height, int channel
 std::vector<std::uint8_t> decodeComplete(const std::vector<stbi_uc>& bytes, int& width, int& height) {
     const auto size = static_cast<int>(bytes.size());
     int channels = 0;
-    if (!jpegHuffmanTablesFit(bytes.data(), bytes.size())) return {};
+    if (!jpegHuffmanTablesFit(bytes.data(), bytes.size()) || !pnmHeaderNumbersFit(bytes.data(), bytes.size()))
+        return {};
     if (!stbi_info_from_memory(bytes.data(), size, &width, &height, &channels) || width <= 0 || height <= 0 ||
         width > TextureManager::kMaxImageSide || height > TextureManager::kMaxImageSide || channels < 1 ||
         channels > 4 ||

@@ -79,4 +79,19 @@ TEST_F(TextureFaultsTest, AJpegHuffmanTableWithTooManyCodesIsRefusedBeforeDecodi
     EXPECT_TRUE(TextureManager::instance().getTexture(dir.file("valid.jpg")));
 }
 
+// Found by fuzz_image: a PNM header number too long for an int made the decoder's parser
+// overflow. Numbers up to 2^24 (the decoder's own limit for a side) pass, comments and white
+// space are skipped as the decoder skips them.
+TEST_F(TextureFaultsTest, APnmHeaderNumberBeyondTheDecodersLimitIsRefusedBeforeDecoding) {
+    const auto fits = [](const std::string& s) {
+        return pnmHeaderNumbersFit(reinterpret_cast<const std::uint8_t*>(s.data()), s.size());
+    };
+    EXPECT_TRUE(fits("P6\n16777216 1\n255\n"));
+    EXPECT_FALSE(fits("P6\n16777217 1\n255\n"));
+    EXPECT_FALSE(fits("P5 # a comment 99999999999\n2 77777777777 255\n"));
+    EXPECT_TRUE(fits("P3\n99999999999 1 255\n"));  // text PNM: not decoded at all
+    EXPECT_FALSE(TextureManager::instance().getTexture(dir.write("long.ppm", "P6\n12 7777777777777 255\n\x01\x02")));
+    EXPECT_TRUE(TextureManager::instance().getTexture(dir.write("ok.ppm", "P6\n1 1 255\n\x01\x02\x03")));
+}
+
 }  // namespace

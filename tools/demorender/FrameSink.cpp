@@ -56,7 +56,9 @@ public:
         char name[32];
         std::snprintf(name, sizeof name, "frame_%06d.png", index_);
         const std::filesystem::path path = std::filesystem::path(folder_) / name;
-        const std::filesystem::path partial = std::filesystem::path(folder_) / ("." + std::string(name) + ".partial");
+        std::string hidden = ".";  // appended rather than "." + string: gcc 12 warns wrongly about the latter
+        hidden.append(name).append(".partial");
+        const std::filesystem::path partial = std::filesystem::path(folder_) / hidden;
         int failure = writePng(partial, rgb);
         if (failure == 0 && std::rename(partial.c_str(), path.c_str()) != 0) failure = errno;
         if (failure != 0) {
@@ -241,8 +243,9 @@ std::unique_ptr<FrameSink> makeVideoSink(const VideoSettings& settings, std::str
     const std::filesystem::path target(settings.path);
     if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), fsError);
     // The partial file keeps the extension: ffmpeg picks the container by it.
-    const std::string partial =
-        (target.parent_path() / ("." + target.stem().string() + ".partial" + target.extension().string())).string();
+    std::string hidden = ".";
+    hidden.append(target.stem().string()).append(".partial").append(target.extension().string());
+    const std::string partial = (target.parent_path() / hidden).string();
     const int probe = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (probe < 0) {
         error = "cannot write '" + settings.path + "': " + std::strerror(errno);
