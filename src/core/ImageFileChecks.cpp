@@ -1,7 +1,6 @@
-// jpegHuffmanTablesFit: walks the JPEG markers as the decoder does (segments by their length,
-// bytes that are no marker skipped one by one, entropy-coded data after a start of scan up to
-// the next marker that is neither a stuffed 0xFF nor a restart) and adds up the code counts of
-// every table in every DHT segment.
+// jpegHuffmanTablesFit: walks the JPEG markers as the decoder does up to the first scan (segments
+// by their length, bytes that are no marker skipped one by one), then looks at every DHT marker
+// after it, and adds up the code counts of every table in every DHT segment.
 #include "core/ImageFileChecks.h"
 
 namespace {
@@ -23,8 +22,12 @@ bool huffmanSegmentFits(const std::uint8_t* bytes, std::size_t size, std::size_t
 }  // namespace
 
 bool jpegHuffmanTablesFit(const std::uint8_t* bytes, std::size_t size) {
-    if (size < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) return true;
-    std::size_t at = 2;
+    // The decoder takes a start marker after any number of 0xFF fill bytes.
+    std::size_t at = 0;
+    while (at < size && bytes[at] == 0xFF) ++at;
+    if (at == 0 || at >= size || bytes[at] != 0xD8) return true;
+    ++at;
+    // Up to the first scan: segment after segment.
     while (at + 1 < size) {
         if (bytes[at] != 0xFF) {  // not at a marker: the decoder scans on byte by byte
             ++at;
@@ -43,12 +46,14 @@ bool jpegHuffmanTablesFit(const std::uint8_t* bytes, std::size_t size) {
         const int length = byteAt(bytes, size, at + 2) << 8 | byteAt(bytes, size, at + 3);
         if (marker == 0xC4 && !huffmanSegmentFits(bytes, size, at + 4, length)) return false;
         at += 2 + static_cast<std::size_t>(length);
-        if (marker == 0xDA) {  // entropy-coded data up to the next real marker
-            while (at + 1 < size && !(bytes[at] == 0xFF && bytes[at + 1] != 0x00 &&
-                                      !(bytes[at + 1] >= 0xD0 && bytes[at + 1] <= 0xD7)))
-                ++at;
-        }
+        if (marker == 0xDA) break;
     }
+    // After it, where the decoder resumes depends on how far its entropy decoding read; every
+    // 0xFF 0xC4 is taken for a table (in valid data 0xFF is followed by 0 or a restart there).
+    for (; at + 1 < size; ++at)
+        if (bytes[at] == 0xFF && bytes[at + 1] == 0xC4 &&
+            !huffmanSegmentFits(bytes, size, at + 4, byteAt(bytes, size, at + 2) << 8 | byteAt(bytes, size, at + 3)))
+            return false;
     return true;
 }
 

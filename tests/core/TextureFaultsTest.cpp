@@ -60,13 +60,15 @@ TEST_F(TextureFaultsTest, AJpegHuffmanTableWithTooManyCodesIsRefusedBeforeDecodi
     std::vector<std::uint8_t> pixels(8 * 8 * 3, 90);
     ASSERT_TRUE(stbi_write_jpg(dir.file("valid.jpg").c_str(), 8, 8, 3, pixels.data(), 90));
     const std::string valid = dir.read("valid.jpg");
-    // The valid file with one more DHT segment after the start marker (and `junk`, which the
-    // decoder skips): 16 code lengths, the last holding `last` codes, the others 16 each.
-    const auto withTable = [&valid](int last, const std::string& junk = "") {
+    // A DHT segment of 16 code lengths, the last holding `last` codes, the others 16 each.
+    const auto table = [](int last) {
         const int codes = 240 + last, length = 2 + 17 + codes;
-        std::string table = {'\xFF', '\xC4', static_cast<char>(length >> 8), static_cast<char>(length & 0xFF), 0};
-        table += std::string(15, 16) + static_cast<char>(last) + std::string(static_cast<std::size_t>(codes), 1);
-        return valid.substr(0, 2) + junk + table + valid.substr(2);
+        std::string segment = {'\xFF', '\xC4', static_cast<char>(length >> 8), static_cast<char>(length & 0xFF), 0};
+        return segment + std::string(15, 16) + static_cast<char>(last) + std::string(static_cast<std::size_t>(codes), 1);
+    };
+    // The valid file with that segment after the start marker (and `junk`, which the decoder skips).
+    const auto withTable = [&](int last, const std::string& junk = "") {
+        return valid.substr(0, 2) + junk + table(last) + valid.substr(2);
     };
     const auto fits = [](const std::string& s) {
         return jpegHuffmanTablesFit(reinterpret_cast<const std::uint8_t*>(s.data()), s.size());
@@ -75,6 +77,8 @@ TEST_F(TextureFaultsTest, AJpegHuffmanTableWithTooManyCodesIsRefusedBeforeDecodi
     EXPECT_TRUE(fits(withTable(16)));
     EXPECT_FALSE(fits(withTable(17)));
     EXPECT_FALSE(fits(withTable(17, std::string("\x00\x17", 2))));
+    EXPECT_FALSE(fits("\xFF\xFF" + withTable(17)));  // fill bytes before the start marker
+    EXPECT_FALSE(fits(valid.substr(0, valid.size() - 2) + table(17) + "\xFF\xD9"));  // after the scan
     EXPECT_FALSE(TextureManager::instance().getTexture(dir.write("crafted.jpg", withTable(60))));
     EXPECT_TRUE(TextureManager::instance().getTexture(dir.file("valid.jpg")));
 }
