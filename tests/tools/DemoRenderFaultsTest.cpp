@@ -19,22 +19,31 @@ namespace {
 
 class DemoRenderFaultsTest : public ::testing::Test {
 protected:
-    void SetUp() override { dir.write("demo/Data/demo.json", "{}"); }
-    // demorender with `args` after `prefix` (shell words run before it, e.g. "ulimit -f 8;").
+    // A demo whose frames are noise (an overlay of a noise texture), so no frame compresses small.
+    void SetUp() override {
+        std::string noise = "P6\n64 64\n255\n";
+        for (int i = 0; i < 64 * 64 * 3; ++i) noise += static_cast<char>((i * 7919 + (i >> 5) * 104729) & 0xFF);
+        dir.write("demo/Data/Textures/noise.ppm", noise);
+        dir.write("demo/Data/demo.json",
+                  R"({"textures": ["Data/Textures/noise.ppm"], "effects": [{"className": "OverlayEffect"}]})");
+    }
+    // demorender with `args`; `prefix` runs before it in the same shell (a ulimit, PATH=...).
     ProcessResult render(const std::string& args, const std::string& prefix = "") {
         return runShell(prefix + " DEMO_AUDIO=null " + buildProgram("demorender") + " --root demo --quiet " + args,
                         dir.path().string());
     }
-    // Every file under the test folder except the demo, by path relative to it.
+    // Every file the run left outside the demo and the fake ffmpeg, relative to the test folder.
     std::vector<std::string> outputs() {
         std::vector<std::string> found;
-        for (const auto& entry : fs::recursive_directory_iterator(dir.path()))
-            if (entry.is_regular_file() && entry.path().string().find("/demo/") == std::string::npos)
-                found.push_back(fs::relative(entry.path(), dir.path()).string());
+        for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+            const std::string path = fs::relative(entry.path(), dir.path()).string();
+            if (entry.is_regular_file() && path.rfind("demo/", 0) != 0 && path.rfind("bin/", 0) != 0)
+                found.push_back(path);
+        }
         std::sort(found.begin(), found.end());
         return found;
     }
-    // An executable "ffmpeg" in bin/ that runs `body` instead of encoding.
+    // An executable "ffmpeg" in bin/ that runs `body` instead of encoding; the PATH that finds it.
     std::string fakeFfmpeg(const std::string& body) {
         dir.write("bin/ffmpeg", "#!/bin/sh\n" + body + "\n");
         fs::permissions(dir.file("bin/ffmpeg"), fs::perms::owner_all);
@@ -47,24 +56,25 @@ protected:
 TEST_F(DemoRenderFaultsTest, FailuresEndWithAMessageAndLeaveNoPartialFile) {
     struct Case {
         const char* what;
-        std::string prefix, args, message;
+        std::string prefix, fake, args, message;  // fake: the body of a fake ffmpeg, "" = the real one
     };
     const std::vector<Case> cases = {
-        {"file size limit, frames", "ulimit -f 4;", "--size 1500x1500 --at 0,1 --out frames",
+        {"file size limit, frames", "ulimit -f 8;", "", "--size 320x180 --at 0,1 --out frames",
          "cannot write '" + dir.file("frames/frame_000000.png") + "': File too large"},
-        {"file size limit, video", "ulimit -f 4;", "--size 640x360 --fps 30 --to 3 --out video.mp4",
+        {"file size limit, video", "ulimit -f 8;", "", "--size 320x180 --fps 30 --to 3 --out video.mp4",
          "ffmpeg could not write '" + dir.file("video.mp4") + "'"},
-        {"unwritable folder, frames", "", "--at 0 --out /proc", "cannot write '/proc/frame_000000.png': "},
-        {"unwritable folder, video", "", "--at 0 --out /proc/video.mp4", "cannot write '/proc/video.mp4': "},
-        {"ffmpeg dies after a few bytes", fakeFfmpeg("head -c 100 >/dev/null; exit 1"), "--to 2 --out video.mp4",
+        {"unwritable folder, frames", "", "", "--at 0 --out /proc", "cannot write '/proc/frame_000000.png': "},
+        {"unwritable folder, video", "", "", "--at 0 --out /proc/video.mp4", "cannot write '/proc/video.mp4': "},
+        {"ffmpeg dies after a few bytes", "", "head -c 100 >/dev/null; exit 1", "--to 2 --out video.mp4",
          "ffmpeg stopped accepting frames for '" + dir.file("video.mp4") + "'"},
-        {"ffmpeg killed while writing", fakeFfmpeg("for a; do out=$a; done; echo x > \"$out\"; kill -9 $$"),
+        {"ffmpeg killed while writing", "", "for a; do out=$a; done; cat >/dev/null; echo x > \"$out\"; kill -9 $$",
          "--to 2 --out video.mp4", "ffmpeg could not write '" + dir.file("video.mp4") + "' (it was killed by Killed"},
-        {"ffmpeg writes nothing", fakeFfmpeg("cat >/dev/null; exit 0"), "--to 1 --out video.mp4",
+        {"ffmpeg writes nothing", "", "cat >/dev/null; exit 0", "--to 1 --out video.mp4",
          "ffmpeg ended without writing '" + dir.file("video.mp4") + "'"},
     };
     for (const Case& c : cases) {
-        const ProcessResult run = render(c.args, c.prefix);
+        const std::string path = c.fake.empty() ? "" : fakeFfmpeg(c.fake);
+        const ProcessResult run = render(c.args, c.prefix + " " + path);
         EXPECT_EQ(run.exitCode, 1) << c.what << "\n" << run.err;
         EXPECT_NE(run.err.find("demorender: " + c.message), std::string::npos) << c.what << "\n" << run.err;
         EXPECT_EQ(outputs(), std::vector<std::string>{}) << c.what;
@@ -73,7 +83,7 @@ TEST_F(DemoRenderFaultsTest, FailuresEndWithAMessageAndLeaveNoPartialFile) {
 }
 
 TEST_F(DemoRenderFaultsTest, MusicTruncatedWhileRenderingFailsTheRun) {
-    dir.write("demo/Data/demo.json", R"({"project": {"musicFile": "Data/Music/m.wav"}})");
+    dir.write("demo/Data/demo.json", R"({"project": {"musicFile": "Data/Music/m.wav"}})");  // black frames
     ASSERT_TRUE(writeTestWav(dir.file("demo/Data/Music/m.wav"), 60.0));
     // Thousands of small frames; the music is cut once the first ones are on disk.
     const ProcessResult run = render(

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <sstream>
 #include <system_error>
+#include <thread>
 
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -100,16 +102,22 @@ private:
 // ffmpeg writes to a hidden name beside the output; only a run that ended with every frame
 // written and ffmpeg's success is renamed to the output name. Anything else (a failed write, a
 // dying ffmpeg, a sink dropped without finish) removes the partial file.
+// ffmpeg runs with -loglevel error, so anything it says is an error: its messages are passed on
+// to stderr and remembered, because ffmpeg exits with 0 even when it failed to write the end of
+// the file (a full disk or a file size limit while writing the trailer).
 class VideoSink : public FrameSink {
 public:
-    VideoSink(pid_t pid, int pipe, std::string path, std::string partial)
-        : pid_(pid), pipe_(pipe), path_(std::move(path)), partial_(std::move(partial)) {}
+    VideoSink(pid_t pid, int pipe, int messages, std::string path, std::string partial)
+        : pid_(pid), pipe_(pipe), path_(std::move(path)), partial_(std::move(partial)) {
+        relay_ = std::thread([this, messages] { relayMessages(messages); });
+    }
     ~VideoSink() override {
         if (pid_ > 0) {
             kill(pid_, SIGTERM);  // abandoned: the encoder must not finish a shorter video
             std::string ignored;
             finish(ignored);
         }
+        if (relay_.joinable()) relay_.join();
         if (!finished_) discard();
     }
 
@@ -136,7 +144,8 @@ public:
         while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
         }
         pid_ = 0;
-        if (!(WIFEXITED(status) && WEXITSTATUS(status) == 0)) {
+        relay_.join();  // ffmpeg is gone, so its message pipe is at its end
+        if (!(WIFEXITED(status) && WEXITSTATUS(status) == 0) || reported_) {
             error = "ffmpeg could not write '" + path_ + "' (" + exitText(status) + "; see its message above)";
             discard();
             return false;
@@ -158,6 +167,17 @@ public:
     }
 
 private:
+    void relayMessages(int messages) {
+        char buffer[4096];
+        for (;;) {
+            const ssize_t n = ::read(messages, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            reported_ = true;
+            std::fwrite(buffer, 1, static_cast<std::size_t>(n), stderr);
+        }
+        ::close(messages);
+    }
     static std::string exitText(int status) {
         if (WIFSIGNALED(status)) return std::string("it was killed by ") + strsignal(WTERMSIG(status));
         return "exit code " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
@@ -171,6 +191,8 @@ private:
     int pipe_;
     std::string path_, partial_;
     bool finished_ = false;
+    std::atomic<bool> reported_{false};
+    std::thread relay_;
 };
 
 std::string lowerExtension(const std::string& path) {
@@ -260,9 +282,16 @@ std::unique_ptr<FrameSink> makeVideoSink(const VideoSettings& settings, std::str
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
 
-    int fds[2];
+    int fds[2], messages[2];
     if (pipe(fds) != 0) {
         error = std::string("cannot create a pipe to ffmpeg: ") + std::strerror(errno);
+        std::filesystem::remove(partial, fsError);
+        return nullptr;
+    }
+    if (pipe(messages) != 0) {
+        error = std::string("cannot create a pipe from ffmpeg: ") + std::strerror(errno);
+        ::close(fds[0]);
+        ::close(fds[1]);
         std::filesystem::remove(partial, fsError);
         return nullptr;
     }
@@ -271,15 +300,14 @@ std::unique_ptr<FrameSink> makeVideoSink(const VideoSettings& settings, std::str
     const pid_t pid = fork();
     if (pid < 0) {
         error = std::string("cannot start ffmpeg: ") + std::strerror(errno);
-        ::close(fds[0]);
-        ::close(fds[1]);
+        for (int fd : {fds[0], fds[1], messages[0], messages[1]}) ::close(fd);
         std::filesystem::remove(partial, fsError);
         return nullptr;
     }
     if (pid == 0) {
         dup2(fds[0], STDIN_FILENO);
-        ::close(fds[0]);
-        ::close(fds[1]);
+        dup2(messages[1], STDERR_FILENO);
+        for (int fd : {fds[0], fds[1], messages[0], messages[1]}) ::close(fd);
         const int devNull = open("/dev/null", O_WRONLY);
         if (devNull >= 0) dup2(devNull, STDOUT_FILENO);
         execv(ffmpeg.c_str(), argv.data());
@@ -287,6 +315,8 @@ std::unique_ptr<FrameSink> makeVideoSink(const VideoSettings& settings, std::str
         _exit(127);
     }
     ::close(fds[0]);
+    ::close(messages[1]);
     fcntl(fds[1], F_SETFD, FD_CLOEXEC);
-    return std::make_unique<VideoSink>(pid, fds[1], settings.path, partial);
+    fcntl(messages[0], F_SETFD, FD_CLOEXEC);
+    return std::make_unique<VideoSink>(pid, fds[1], messages[0], settings.path, partial);
 }
