@@ -1,5 +1,6 @@
-// demosoak: renders a demo offline in a loop for a given time (each pass loads the demo, renders
-// its whole timeline and releases everything) and prints the resident memory after each pass.
+// demosoak: renders a demo offline in a loop for a given time (the demo is loaded once; each pass
+// renders its whole timeline, as a player looping the demo would) and prints the resident memory
+// after each pass.
 // Exits 1 when the memory kept growing after the first pass, or a pass failed.
 //   demosoak [--root DIR] [--size WxH] [--fps N] [--time SECONDS]
 #include <chrono>
@@ -58,25 +59,26 @@ int main(int argc, char** argv) {
     std::printf("soak: %s at %dx%d, %g fps, for %g s; resident memory before: %llu MiB\n", options.root.c_str(),
                 options.width, options.height, options.fps, options.seconds,
                 static_cast<unsigned long long>(residentKiB() / 1024));
+    // One session for the whole soak, as in the player: a pass is the whole timeline once.
+    OfflineSession session;
+    if (!session.open(options.root, options.width, options.height)) {
+        std::fprintf(stderr, "soak: %s\n", session.error().c_str());
+        return 1;
+    }
+    const double length = session.hasMusic() ? session.musicLengthSeconds() : 10.0;
     std::vector<std::uint64_t> figures;
     do {
         const double passStart = elapsed();
-        OfflineSession session;
-        if (!session.open(options.root, options.width, options.height)) {
-            std::fprintf(stderr, "soak: pass %zu: %s\n", figures.size() + 1, session.error().c_str());
-            return 1;
-        }
-        const double length = session.hasMusic() ? session.musicLengthSeconds() : 10.0;
         long frames = 0;
         for (double t = 0.0; t < length; t = static_cast<double>(++frames) / options.fps)
             session.renderFrame(static_cast<float>(t));
-        session.close();
         figures.push_back(residentKiB());
         std::printf("soak: pass %zu: %ld frames in %.1f s, resident %llu KiB (%+lld KiB since pass 1)\n",
                     figures.size(), frames, elapsed() - passStart, static_cast<unsigned long long>(figures.back()),
                     static_cast<long long>(figures.back()) - static_cast<long long>(figures.front()));
         std::fflush(stdout);
     } while (elapsed() < options.seconds);
+    session.close();
     const std::string verdict = soakVerdict(figures);
     std::printf("soak: %zu passes in %.0f s: %s\n", figures.size(), elapsed(),
                 verdict.empty() ? "memory stopped growing after the first pass" : verdict.c_str());
