@@ -89,7 +89,7 @@ TEST_F(PlasmaEffectTest, ImageMatchesTheFormulaInBothLayouts) {
         auto e = render(k);
         for (auto [x, y] : chosen)
             EXPECT_EQ(pixelAt(e->image.pixels, x, y), reference::plasmaPixel(x, y, k)) << x << "," << y << " time " << k.time;
-        const auto d = reference::compareImage(e->image.pixels, [&](int x, int y) { return reference::plasmaPixel(x, y, k); });
+        const auto d = reference::compareImage(e->image.pixels, [&, k = k](int x, int y) { return reference::plasmaPixel(x, y, k); });
         EXPECT_LE(d.largest, 1) << "time " << k.time << ", first at " << d.firstX << "," << d.firstY;
         EXPECT_LE(d.pixels, maxDiffering) << "time " << k.time << ", first at " << d.firstX << "," << d.firstY;
         if (!k.sphere) continue;
