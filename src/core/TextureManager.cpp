@@ -85,6 +85,23 @@ std::size_t paddingFor(std::size_t fileBytes, int width, int height, int channel
     return std::clamp(raw > fileBytes ? raw - fileBytes : 0, kMinPadding, kMaxPadding);
 }
 
+// The file's pixels as 8-bit samples in its own channels, or null. The image library stores a
+// 16-bit PNM's big-endian samples as they lie in the file and reads them as native (little-endian)
+// numbers, so its 8-bit result would hold the low bytes; for those files the first byte of each
+// sample (the high byte) is taken here instead.
+stbi_uc* decodeSamples(const stbi_uc* bytes, int size, int& width, int& height, int& channels) {
+    const bool pnm = size >= 2 && bytes[0] == 'P' && (bytes[1] == '5' || bytes[1] == '6');
+    if (!pnm || !stbi_is_16_bit_from_memory(bytes, size))
+        return stbi_load_from_memory(bytes, size, &width, &height, &channels, 0);
+    stbi_us* wide = stbi_load_16_from_memory(bytes, size, &width, &height, &channels, 0);
+    if (!wide) return nullptr;
+    auto* raw = reinterpret_cast<stbi_uc*>(wide);
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
+                              static_cast<std::size_t>(channels);
+    for (std::size_t i = 0; i < count; ++i) raw[i] = raw[2 * i];
+    return raw;
+}
+
 // The image library reads zeros past the end of a file (and for raw data may leave the rest of
 // the image unwritten), so it accepts cut-off BMP, TGA, PSD, PNM, HDR and JPEG files with a black,
 // grey or random rest. A decode that reads past the end is found by decoding once more with
@@ -101,13 +118,13 @@ std::vector<std::uint8_t> decodeComplete(const std::vector<stbi_uc>& bytes, int&
         channels > 4 ||
         static_cast<double>(width) * height > static_cast<double>(bytes.size()) * kMaxPixelsPerFileByte)
         return {};
-    stbi_uc* data = stbi_load_from_memory(bytes.data(), size, &width, &height, &channels, 0);
+    stbi_uc* data = decodeSamples(bytes.data(), size, width, height, channels);
     if (!data) return {};
     std::vector<stbi_uc> padded(bytes);
     padded.resize(bytes.size() + paddingFor(bytes.size(), width, height, channels), 0xA5);
     int paddedWidth = 0, paddedHeight = 0, paddedChannels = 0;
-    stbi_uc* check = stbi_load_from_memory(padded.data(), static_cast<int>(padded.size()), &paddedWidth,
-                                           &paddedHeight, &paddedChannels, 0);
+    stbi_uc* check =
+        decodeSamples(padded.data(), static_cast<int>(padded.size()), paddedWidth, paddedHeight, paddedChannels);
     const bool usable = channels >= 1 && channels <= 4 && width <= TextureManager::kMaxImageSide &&
                         height <= TextureManager::kMaxImageSide;
     const bool same = usable && check && paddedWidth == width && paddedHeight == height &&

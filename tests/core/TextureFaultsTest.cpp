@@ -98,4 +98,16 @@ TEST_F(TextureFaultsTest, APnmHeaderNumberBeyondTheDecodersLimitIsRefusedBeforeD
     EXPECT_TRUE(TextureManager::instance().getTexture(dir.write("ok.ppm", "P6\n1 1 255\n\x01\x02\x03")));
 }
 
+// Found by fuzz_image: a 16-bit PNM made the decoder convert 16-bit samples with its 8-bit
+// routine when asked for RGBA, overflowing its buffer. The store expands channels itself.
+TEST_F(TextureFaultsTest, SixteenBitPnmLoadsWithItsHighBytes) {
+    const auto texture = TextureManager::instance().getTexture(
+        dir.write("wide.ppm", std::string("P6\n2 1\n65535\n\x12\x34\xAB\xCD\xFF\x00\x00\x00\x80\x00\xFF\xFF", 26)));
+    ASSERT_TRUE(texture);
+    EXPECT_EQ(texture->pixels, (std::vector<std::uint8_t>{0x12, 0xAB, 0xFF, 255, 0x00, 0x80, 0xFF, 255}));
+    const auto grey = TextureManager::instance().getTexture(dir.write("grey.pgm", std::string("P5 1 1 65535\n\x7F\x01", 15)));
+    ASSERT_TRUE(grey);
+    EXPECT_EQ(grey->pixels, (std::vector<std::uint8_t>{0x7F, 0x7F, 0x7F, 255}));
+}
+
 }  // namespace
