@@ -1,6 +1,5 @@
-// Music files whose headers lie, as fuzz_audio found them: an 81-byte WAV whose LIST chunk claims
-// more bytes than the file holds kept libsndfile busy in sf_open for minutes (a player hanging at
-// start-up). Such a file is refused at once; a chunk after the audio data that runs past the end
+// fuzz_audio: an 81-byte WAV whose LIST chunk claims more bytes than the file holds kept libsndfile
+// in sf_open for minutes. It is refused at once; a chunk running past the end after the audio data
 // (which libsndfile reads fine) does not stop a file from loading.
 #include <gtest/gtest.h>
 

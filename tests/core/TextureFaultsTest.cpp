@@ -19,6 +19,11 @@
 
 namespace {
 
+// A check of ImageFileChecks.h on the bytes of `s`.
+bool passes(bool (*check)(const std::uint8_t*, std::size_t), const std::string& s) {
+    return check(reinterpret_cast<const std::uint8_t*>(s.data()), s.size());
+}
+
 class TextureFaultsTest : public GlFixture {
 protected:
     void TearDown() override {
@@ -70,9 +75,7 @@ TEST_F(TextureFaultsTest, AJpegHuffmanTableWithTooManyCodesIsRefusedBeforeDecodi
     const auto withTable = [&](int last, const std::string& junk = "") {
         return valid.substr(0, 2) + junk + table(last) + valid.substr(2);
     };
-    const auto fits = [](const std::string& s) {
-        return jpegHuffmanTablesFit(reinterpret_cast<const std::uint8_t*>(s.data()), s.size());
-    };
+    const auto fits = [](const std::string& s) { return passes(jpegHuffmanTablesFit, s); };
     EXPECT_TRUE(fits(valid));
     EXPECT_TRUE(fits(withTable(16)));
     EXPECT_FALSE(fits(withTable(17)));
@@ -87,9 +90,7 @@ TEST_F(TextureFaultsTest, AJpegHuffmanTableWithTooManyCodesIsRefusedBeforeDecodi
 // overflow. Numbers up to 2^24 (the decoder's own limit for a side) pass, comments and white
 // space are skipped as the decoder skips them.
 TEST_F(TextureFaultsTest, APnmHeaderNumberBeyondTheDecodersLimitIsRefusedBeforeDecoding) {
-    const auto fits = [](const std::string& s) {
-        return pnmHeaderNumbersFit(reinterpret_cast<const std::uint8_t*>(s.data()), s.size());
-    };
+    const auto fits = [](const std::string& s) { return passes(pnmHeaderNumbersFit, s); };
     EXPECT_TRUE(fits("P6\n16777216 1\n255\n"));
     EXPECT_FALSE(fits("P6\n16777217 1\n255\n"));
     EXPECT_FALSE(fits("P5 # a comment 99999999999\n2 77777777777 255\n"));
