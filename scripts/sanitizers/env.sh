@@ -1,7 +1,7 @@
 # Sourced by the sanitizer scripts: configures the build folder for ASan + UBSan (+ libFuzzer
 # hooks) with clang, and sets the run-time options every sanitized program is run with.
 # A report stops the program with a non-zero exit (UBSan included); leaks are reported except
-# those the suppression file names, which all belong to system libraries (Mesa, EGL, SDL, X11).
+# those the suppression file names, which all belong to system libraries.
 
 sanitizer_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 symbolizer="$(command -v llvm-symbolizer || command -v llvm-symbolizer-14 || true)"
