@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -40,6 +41,8 @@ int printCatalogue(RenderOptions::Catalogue format) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A file size limit must show up as a failed write with a message, not end the process.
+    std::signal(SIGXFSZ, SIG_IGN);
     RenderOptions options;
     std::string error;
     if (!parseRenderOptions(argc, argv, options, error)) return fail(error, 2);
@@ -98,6 +101,7 @@ int main(int argc, char** argv) {
     progress.finish(done);
     EffectManager::instance().setObserver(nullptr);
     if (options.profile) std::fputs(profile.report().c_str(), stderr);
+    if (!session.musicUnchanged(error)) return fail(error);  // the sink drops a video it has not finished
     if (!sink->finish(error)) return fail(error);
     session.close();
     if (!options.quiet) std::fprintf(stderr, "demorender: %ld frames written to %s\n", done, out.c_str());
