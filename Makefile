@@ -10,7 +10,7 @@ FUZZ_TIME ?= 180
 # Seconds make soak renders the demo for, pass after pass.
 SOAK_TIME ?= 300
 
-.PHONY: all deps configure build test bench run docs clean test-sanitize fuzz fuzz-smoke soak
+.PHONY: all deps configure build test bench run docs gallery clean test-sanitize fuzz fuzz-smoke soak
 
 all: build
 
@@ -48,6 +48,10 @@ run: build
 docs: build
 	@$(BUILD)/bin/demorender --list-effects --markdown > docs/effects.md
 	@echo "docs: wrote docs/effects.md"
+
+# One frame of the bundled demo per effect class and a contact sheet, into docs/gallery/.
+gallery: build
+	@scripts/gallery.sh $(BUILD) docs/gallery
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD)

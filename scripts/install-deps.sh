@@ -11,7 +11,7 @@ packages=(
   libsdl2-dev libmpg123-dev libsndfile1-dev libfftw3-dev
   nlohmann-json3-dev libstb-dev
   libgtest-dev googletest libbenchmark-dev
-  xvfb xauth xfonts-base xdotool ffmpeg
+  xvfb xauth xfonts-base xdotool ffmpeg fonts-dejavu-core
   clang libclang-rt-14-dev llvm
 )
 
