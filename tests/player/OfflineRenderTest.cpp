@@ -1,15 +1,19 @@
 // The player without a display, as demorender drives it: the letterbox inside the requested
-// size, the manual music clock following the rendered time, and failed loads leaving nothing
-// behind.
+// size, the manual music clock following the rendered time, failed loads leaving nothing
+// behind, and the bundled demo loading whole.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <set>
 
 #include "PlayerTestEffects.h"
 #include "audio/Bass.h"
 #include "audio/MusicPlayer.h"
 #include "core/EffectFactory.h"
 #include "core/EffectManager.h"
+#include "core/TextureManager.h"
 #include "player/OfflineSession.h"
 #include "support/TempDir.h"
 #include "support/WavWriter.h"
@@ -63,6 +67,32 @@ TEST_F(OfflineRenderTest, AFailedLoadReportsAndRestoresTheWorkingDirectory) {
     EXPECT_EQ(session.renderFrame(0.0f), std::vector<std::uint8_t>(32 * 32 * 3, 0));
     session.close();
     EXPECT_EQ(std::filesystem::current_path(), before);
+}
+
+// Every effect object of the bundled demo becomes an effect (none dropped as an unknown class),
+// together they cover every registered class, every image it names loads, and so does its music.
+TEST_F(OfflineRenderTest, TheBundledDemoLoadsEveryEffectEveryClassAndEveryTexture) {
+    const std::string folder =
+        (std::filesystem::read_symlink("/proc/self/exe").parent_path() / ".." / "demo").lexically_normal().string();
+    const nlohmann::json project = nlohmann::json::parse(std::ifstream(folder + "/Data/demo.json"));
+    OfflineSession session;
+    ASSERT_TRUE(session.open(folder, 64, 36)) << session.error();
+    EXPECT_GT(session.musicLengthSeconds(), 100.0);
+    ASSERT_EQ(EffectManager::instance().size(), project["effects"].size());
+    std::set<std::string> classes;
+    for (std::size_t i = 0; i < EffectManager::instance().size(); ++i)
+        classes.insert(EffectManager::instance().at(i)->getClassName());
+    classes.erase("FillViewportEffect");
+    std::set<std::string> registered(EffectFactory::registeredNames().begin(), EffectFactory::registeredNames().end());
+    registered.erase("FillViewportEffect");
+    EXPECT_EQ(classes, registered);
+    EXPECT_EQ(registered.size(), 22u);
+    for (const nlohmann::json& entry : project["textures"]) {
+        const std::string name = entry;
+        const auto texture = TextureManager::instance().getTexture(name);
+        EXPECT_TRUE(texture && texture->id != 0) << name;
+    }
+    session.close();
 }
 
 }  // namespace
