@@ -13,11 +13,9 @@
 #include "effects/Basic3DEffect.h"
 #include "support/GlFixture.h"
 #include "support/GlState.h"
-#include "support/TrackTable.h"  // setKeys
+#include "support/EffectHelpers.h"
 
 namespace {
-
-using Keys = std::initializer_list<std::pair<const char*, float>>;
 
 class Basic3DEffectTest : public GlFixture {
 protected:
@@ -33,16 +31,9 @@ protected:
         TextureManager::instance().clear();
         GlFixture::TearDown();
     }
-    static void draw(Keys keys) {
-        Basic3DEffect e;
-        e.init();
-        setKeys(e, keys);
-        e.updateAllTracks(0.0f);
-        e.render();
-    }
     std::vector<std::uint8_t> drawn(Keys keys) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        draw(keys);
+        effectWith<Basic3DEffect>(keys)->render();
         return frame();
     }
     static bool isBlack(const std::array<std::uint8_t, 4>& p) { return p[0] == 0 && p[1] == 0 && p[2] == 0; }
@@ -131,9 +122,8 @@ TEST_F(Basic3DEffectTest, LeavesNoGlStateBehindInAnyShapeModeOrView) {
     for (float shape : {0, 1, 2, 3, 4, 9})
         for (float mode : {0, 2, 4})
             for (float ignore : {0, 1}) {
-                draw({{"shape", shape}, {"shadingMode", mode}, {"ignoreCamera", ignore}, {"rot.y", 40}});
-                const GlState after = GlState::capture();
-                EXPECT_TRUE(after == before) << shape << "/" << mode << "/" << ignore << after.differences(before);
+                effectWith<Basic3DEffect>({{"shape", shape}, {"shadingMode", mode}, {"ignoreCamera", ignore}})->render();
+                EXPECT_TRUE(GlState::capture() == before) << shape << "/" << mode << "/" << ignore << GlState::capture().differences(before);
             }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

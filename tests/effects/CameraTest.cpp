@@ -11,7 +11,7 @@
 #include "effects/Camera.h"
 #include "effects/Lighting.h"
 #include "support/GlFixture.h"
-#include "support/TrackTable.h"  // setKeys
+#include "support/EffectHelpers.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "effects/ClassicFireEffect.h"
 #include "support/GlFixture.h"
 #include "support/ProceduralReference.h"
-#include "support/TrackTable.h"
+#include "support/EffectHelpers.h"
 
 namespace {
 

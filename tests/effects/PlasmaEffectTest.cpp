@@ -6,7 +6,7 @@
 #include "effects/PlasmaEffect.h"
 #include "support/GlFixture.h"
 #include "support/ProceduralReference.h"
-#include "support/TrackTable.h"  // setKeys
+#include "support/EffectHelpers.h"
 
 namespace {
 
