@@ -27,7 +27,6 @@ protected:
         setProgramDirectoryOverride(dir.path().string());
     }
     void TearDown() override {
-        TextureManager::instance().clear();
         setProgramDirectoryOverride("");
         GlFixture::TearDown();
     }

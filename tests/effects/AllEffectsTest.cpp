@@ -33,17 +33,11 @@ protected:
     AllEffectsTest() : GlFixture(160, 90) {}
     void SetUp() override {
         GlFixture::SetUp();
-        resetProjectGlobals();
         glEnable(GL_DEPTH_TEST);  // a typical scene state for effects to draw into
         glMatrixMode(GL_PROJECTION);
         gluPerspective(65.0, 16.0 / 9.0, 0.1, 250.0);
         glMatrixMode(GL_MODELVIEW);
         gluLookAt(0, 0, -32, 0, 0, 0, 0, 1, 0);
-    }
-    void TearDown() override {
-        EffectManager::instance().replaceList({});
-        TextureManager::instance().clear();
-        GlFixture::TearDown();
     }
 };
 

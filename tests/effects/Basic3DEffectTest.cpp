@@ -27,10 +27,6 @@ protected:
         glMatrixMode(GL_MODELVIEW);
         glTranslatef(0, 0, -4);
     }
-    void TearDown() override {
-        TextureManager::instance().clear();
-        GlFixture::TearDown();
-    }
     std::vector<std::uint8_t> drawn(Keys keys) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         effectWith<Basic3DEffect>(keys)->render();

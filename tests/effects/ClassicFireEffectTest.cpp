@@ -26,10 +26,6 @@ protected:
         fire.init();
         setKeys(fire, {{"envMapMode", 0.0f}});
     }
-    void TearDown() override {
-        TextureManager::instance().clear();
-        GlFixture::TearDown();
-    }
     // The generator's next value after `calls` draws from `seed`.
     static int valueAfter(std::uint32_t seed, int calls) {
         runtime::srand(seed);

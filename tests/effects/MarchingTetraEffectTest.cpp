@@ -23,10 +23,6 @@ protected:
         glMatrixMode(GL_MODELVIEW);
         glTranslatef(0, 0, -60);
     }
-    void TearDown() override {
-        TextureManager::instance().clear();
-        GlFixture::TearDown();
-    }
     // A 4 x 4 texture; texel row y has colour(y).
     template <class Colour>
     static std::shared_ptr<Texture> texture(const std::string& name, Colour colour) {

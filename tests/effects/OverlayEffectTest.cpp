@@ -17,10 +17,6 @@ using Rgba = std::array<std::uint8_t, 4>;
 class OverlayEffectTest : public GlFixture {
 protected:
     OverlayEffectTest() : GlFixture(256, 256) {}
-    void TearDown() override {
-        TextureManager::instance().clear();
-        GlFixture::TearDown();
-    }
     static void overlay(float texture, float alpha) {
         OverlayEffect e;
         e.init();

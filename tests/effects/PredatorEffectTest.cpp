@@ -15,7 +15,7 @@ namespace {
 class PredatorEffectTest : public GlFixture {
 protected:
     PredatorEffectTest() : GlFixture(960, 540) {}
-    void SetUp() override { GlFixture::SetUp(), resetProjectGlobals(), e.init(); }
+    void SetUp() override { GlFixture::SetUp(), e.init(); }
     void render(float time, float grey) {
         glClearColor(grey, grey, grey, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);

@@ -18,10 +18,6 @@ protected:
         GlFixture::SetUp();
         e.init();
     }
-    void TearDown() override {
-        TextureManager::instance().clear();
-        GlFixture::TearDown();
-    }
     // Sets every parameter by its track, updates at k.time and compares the whole image.
     void expectFormula(const CausticsParams& k) {
         setKeys(e, {{"speed", k.speed}, {"scale", k.scale}, {"sharpness", k.sharpness}, {"color.r", k.r},

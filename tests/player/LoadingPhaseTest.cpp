@@ -31,7 +31,6 @@ protected:
     void TearDown() override {
         setMessageBoxHandler(nullptr);
         reset();
-        TextureManager::instance().clear();
         setProgramDirectoryOverride("");
         GlFixture::TearDown();
     }

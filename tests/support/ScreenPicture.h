@@ -36,11 +36,6 @@ inline void drawPatches(const ViewportRect& v) { drawPicture(v, [&](int x, int y
 
 class ScreenEffectTest : public GlFixture {
 protected:
-    void TearDown() override {
-        resetProjectGlobals();
-        TextureManager::instance().clear();
-        GlFixture::TearDown();
-    }
     void useLetterbox() {
         ASSERT_TRUE(gl_.resize(160, 90)) << gl_.error();
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
