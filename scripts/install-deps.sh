@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that the build, the tests, the benchmarks and the tools use.
+# Installs the Debian packages that the build, the tests, the benchmarks and the tools use
+# (clang with its sanitizer and libFuzzer run-times, and llvm-symbolizer, for the sanitized
+# tests and the fuzz targets).
 # Only what is missing is installed; without root it prints the exact command and fails.
 set -euo pipefail
 
@@ -10,6 +12,7 @@ packages=(
   nlohmann-json3-dev libstb-dev
   libgtest-dev googletest libbenchmark-dev
   xvfb xauth xfonts-base xdotool ffmpeg
+  clang libclang-rt-14-dev llvm
 )
 
 missing=()

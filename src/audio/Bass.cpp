@@ -351,8 +351,16 @@ DWORD BASS_ChannelIsActive(DWORD handle) {
         Channel* channel = findChannel(handle);
         if (!channel || !started(*channel)) return BASS_ACTIVE_STOPPED;
         const std::int64_t frame = audibleFrame(*channel);
-        const auto length = static_cast<std::int64_t>(dataOf(*channel).format().frames);
-        return frame >= 0 && frame < length ? BASS_ACTIVE_PLAYING : BASS_ACTIVE_STOPPED;
+        // A file that changed while it was decoded stops where its own audio ended.
+        const auto end = static_cast<std::int64_t>(dataOf(*channel).sourceEnd());
+        return frame >= 0 && frame < end ? BASS_ACTIVE_PLAYING : BASS_ACTIVE_STOPPED;
+    });
+}
+
+bool audio::sourceChanged(DWORD handle) {
+    return guarded("sourceChanged", false, [&] {
+        Channel* channel = findChannel(handle);
+        return channel && dataOf(*channel).sourceChanged();
     });
 }
 

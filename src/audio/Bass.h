@@ -67,6 +67,10 @@ OutputMode outputMode();
 // Manual mode: the position every channel reports (and plays from) is this time in seconds.
 void setManualPosition(double seconds);
 
+// True when the channel's file was truncated or replaced while it was still being decoded: the
+// channel then stops playing where the file's audio ran out (BASS_ChannelIsActive).
+bool sourceChanged(DWORD handle);
+
 // Full-scale sine centred on a bin reads this magnitude (|X[k]| * 2 / N with a Hann window).
 constexpr float kSpectrumScale = 2.0f / 512.0f;
 

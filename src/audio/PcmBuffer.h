@@ -4,6 +4,7 @@
 // needs a lock and the memory never moves. Does not decode, resample or mix.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -39,12 +40,20 @@ public:
     // Returns whether they are ready.
     bool waitUntilReady(std::uint64_t frames, int timeoutMs) const;
 
+    // Writer only, before finish(): the file changed while it was being decoded, so the frames
+    // from ready() on are not its music (they become silence).
+    void markSourceChanged() { sourceEnd_.store(ready(), std::memory_order_release); }
+    // Where the file's own audio ends: format().frames unless the source changed.
+    std::uint64_t sourceEnd() const { return std::min(sourceEnd_.load(std::memory_order_acquire), format_.frames); }
+    bool sourceChanged() const { return sourceEnd() < format_.frames; }
+
 private:
     explicit PcmBuffer(const PcmFormat& format) : format_(format) {}
     PcmFormat format_;
     std::unique_ptr<std::int16_t[]> samples_;
     std::atomic<std::uint64_t> ready_{0};
     std::atomic<bool> finished_{false};
+    std::atomic<std::uint64_t> sourceEnd_{~std::uint64_t{0}};
 };
 
 }  // namespace audio

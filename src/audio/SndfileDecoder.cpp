@@ -3,7 +3,8 @@
 // float-coded data (float and double PCM, Vorbis, Opus) is scaled by 32767, rounded and clipped,
 // so every file plays at the level it was made at. A WAV whose data chunk announces more bytes
 // than the file holds is refused as truncated, because libsndfile would silently play the
-// shorter rest. Does not read files of unknown length (pipes, raw streams).
+// shorter rest, and one whose header chunks run past its end is refused before libsndfile sees
+// it. Does not read files of unknown length (pipes, raw streams).
 #include <sndfile.h>
 
 #include <algorithm>
@@ -45,6 +46,30 @@ bool riffDataCutShort(const std::string& path) {
         if (std::memcmp(header.data(), "data", 4) == 0)
             return size != 0 && size != 0xFFFFFFFFu && offset + 8 + size > fileSize;
         offset += 8 + static_cast<std::uint64_t>(size) + (size & 1);
+    }
+    return false;
+}
+
+// False when a chunk before the "data" chunk of a RIFF/WAVE file runs past the end of the file,
+// or there is no "data" chunk: libsndfile 1.2.0 can spin for minutes in sf_open on such a header
+// (an 81-byte file with an over-long LIST chunk). Other files: true.
+bool riffChunksBeforeDataFit(const std::string& path) {
+    std::error_code ec;
+    const std::uint64_t fileSize = std::filesystem::file_size(path, ec);
+    if (ec) return true;
+    std::ifstream in(path, std::ios::binary);
+    std::array<unsigned char, 12> riff{};
+    if (!in.read(reinterpret_cast<char*>(riff.data()), riff.size())) return true;
+    if (std::memcmp(riff.data(), "RIFF", 4) != 0 || std::memcmp(riff.data() + 8, "WAVE", 4) != 0) return true;
+    std::uint64_t offset = 12;
+    for (int chunk = 0; chunk < 1000 && offset + 8 <= fileSize; ++chunk) {
+        std::array<unsigned char, 8> header{};
+        in.seekg(static_cast<std::streamoff>(offset));
+        if (!in.read(reinterpret_cast<char*>(header.data()), header.size())) return false;
+        if (std::memcmp(header.data(), "data", 4) == 0) return true;
+        const std::uint32_t size = littleEndian32(header.data() + 4);
+        offset += 8 + static_cast<std::uint64_t>(size) + (size & 1);
+        if (offset > fileSize + (size & 1)) return false;
     }
     return false;
 }
@@ -115,6 +140,10 @@ private:
 
 std::unique_ptr<Decoder> openSndfileDecoder(const std::string& path, std::string& error, bool& isMpeg) {
     isMpeg = false;
+    if (!riffChunksBeforeDataFit(path)) {
+        error = "not a readable audio file (a WAV chunk runs past the end of the file, or there is no data chunk)";
+        return nullptr;
+    }
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
     if (!file) {

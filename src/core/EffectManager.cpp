@@ -21,7 +21,9 @@ void EffectManager::update(float time) {
     for (auto& effect : effects_) {
         if (!effect) continue;
         TRACE_POINT("EffectManager::update", 139, "-> EffectManager kaller update() for: ", effect->instanceName);
+        if (observer_) observer_->before(*effect, EffectObserver::Pass::Update);
         effect->updateAllTracks(time);
+        if (observer_) observer_->after(*effect, EffectObserver::Pass::Update);
     }
 }
 
@@ -29,6 +31,9 @@ void EffectManager::render() {
     for (auto& effect : effects_) {
         if (!effect) continue;
         TRACE_POINT("EffectManager::render", 147, "-> EffectManager kaller render() for: ", effect->instanceName);
-        if (effect->enabled >= 0.5f) effect->onRender();
+        if (!(effect->enabled >= 0.5f)) continue;  // NaN draws nothing
+        if (observer_) observer_->before(*effect, EffectObserver::Pass::Render);
+        effect->onRender();
+        if (observer_) observer_->after(*effect, EffectObserver::Pass::Render);
     }
 }

@@ -11,6 +11,16 @@
 
 using EffectList = std::vector<std::unique_ptr<Effect>>;
 
+// Told before and after each effect's update and render, for tools that measure where a frame's
+// time goes (demorender --profile). Called on the main thread; must not change the list.
+class EffectObserver {
+public:
+    enum class Pass { Update, Render };
+    virtual ~EffectObserver() = default;
+    virtual void before(const Effect& effect, Pass pass) = 0;
+    virtual void after(const Effect& effect, Pass pass) = 0;
+};
+
 class EffectManager {
 public:
     // The process-wide manager (the camera finds the effect it follows through it).
@@ -25,9 +35,12 @@ public:
     // The effect at a 0-based position, or null past the end.
     Effect* at(std::size_t index) const { return index < effects_.size() ? effects_[index].get() : nullptr; }
     const EffectList& effects() const { return effects_; }
+    // Null (the default) for none. The manager does not own it.
+    void setObserver(EffectObserver* observer) { observer_ = observer; }
 
     ~EffectManager();
 
 private:
     EffectList effects_;
+    EffectObserver* observer_ = nullptr;
 };

@@ -2,6 +2,7 @@
 #include "KeyframeTrack.h"
 
 #include <cmath>
+#include <limits>
 
 #include "audio/Bass.h"
 #include "audio/MusicPlayer.h"
@@ -20,6 +21,22 @@ float shape(InterpType interp, float u) {
             return u < 0.5f ? 4.0f * u * u * u : 1.0f - powf(2.0f - 2.0f * u, 3.0f) / 2.0f;
         default: return u;  // linear, unchanged and values outside the table
     }
+}
+
+// A JSON member read as int the way the JSON library does (fractions truncated toward zero, type
+// errors for non-numbers), but without its undefined conversion of numbers beyond int's range:
+// those are clamped to it.
+std::int32_t intMember(const nlohmann::json& j, const char* key, std::int32_t fallback) {
+    const auto found = j.find(key);
+    if (!j.is_object() || (found != j.end() && !found->is_number()))
+        return j.value(key, fallback);  // raises the library's type error
+    if (found == j.end()) return fallback;
+    const double number = found->get<double>();
+    if (!(number > static_cast<double>(std::numeric_limits<std::int32_t>::min())))
+        return std::numeric_limits<std::int32_t>::min();
+    if (number >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+        return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(number);
 }
 
 }  // namespace
@@ -154,7 +171,7 @@ nlohmann::json KeyframeTrack::toJson() const {
 }
 
 void KeyframeTrack::fromJson(const nlohmann::json& j) {
-    audioSource = j.value("audioSource", 0);
+    audioSource = intMember(j, "audioSource", AudioNone);
     audioAmount = j.value("audioAmount", 1.0f);
     if (j.contains("audioTrack")) {
         getAudioAmountTrack()->fromJson(j.at("audioTrack"));

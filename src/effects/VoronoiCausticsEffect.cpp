@@ -128,7 +128,9 @@ void VoronoiCausticsEffect::computeImage(float time) {
     const float b = sphere ? sphereHighest_ * scale : static_cast<float>(kSize - 1) / static_cast<float>(kSize) * scale;
     const float lowCell = std::floor(std::min(a, b)) - 1.0f;
     const float highCell = std::floor(std::max(a, b)) + 1.0f;
-    if (!(std::fabs(lowCell) < 1.0e6f && std::fabs(highCell) < 1.0e6f && highCell - lowCell < kMaxCellsAcross) ||
+    // a and b are tested themselves: min and max drop a NaN, which would pass as cells -1 .. 1.
+    if (!std::isfinite(a) || !std::isfinite(b) ||
+        !(std::fabs(lowCell) < 1.0e6f && std::fabs(highCell) < 1.0e6f && highCell - lowCell < kMaxCellsAcross) ||
         !std::isfinite(phase)) {
         computeRowsScalar(phase, sphere);
         return;

@@ -9,6 +9,7 @@
 #include "base/Logger.h"
 #include "base/Platform.h"
 #include "core/ProjectGlobals.h"
+#include "core/TextureManager.h"
 #include "player/FrameLoop.h"
 #include "player/LoadingPhase.h"
 #include "player/Player.h"
@@ -51,12 +52,14 @@ bool OfflineSession::open(const std::string& root, int width, int height) {
         close();
         return false;
     }
+    music_ = hasMusic() ? fileIdentity(musicFile()) : FileIdentity{};
     return true;
 }
 
 void OfflineSession::close() {
     if (!open_) return;
     shutdownPlayer();
+    TextureManager::instance().clear();  // a later session has a new context without these names
     BASS_Free();  // a failed music load leaves the output initialised; the next session starts clean
     gl_.destroy();
     std::error_code fsError;
@@ -79,6 +82,15 @@ double OfflineSession::musicLengthSeconds() const {
 }
 
 std::string OfflineSession::musicFile() const { return hasMusic() ? getMusicPlayer()->filePath : ""; }
+
+bool OfflineSession::musicUnchanged(std::string& error) const {
+    if (!hasMusic()) return true;
+    const FileIdentity now = fileIdentity(musicFile());
+    if (now == music_ && !audio::sourceChanged(getMusicPlayer()->channel)) return true;
+    error = "the music file '" + musicFile() + "' changed while rendering (" + describeChange(music_, now) +
+            "); the frames no longer match it";
+    return false;
+}
 
 std::vector<std::uint8_t> OfflineSession::renderFrame(float t) {
     audio::setManualPosition(t);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/FileIdentity.h"
 #include "platform/HeadlessGl.h"
 #include "platform/HeadlessWindow.h"
 #include "player/FrameClock.h"
@@ -22,7 +23,8 @@ public:
     // Loads the demo in `root` into a width x height framebuffer. On failure returns false and
     // error() holds the reason (a failed load has already written the player's message to stderr).
     bool open(const std::string& root, int width, int height);
-    // Releases the music and the effects and restores the previous working directory.
+    // Releases the music, the effects and the textures (whose GL names die with the context) and
+    // restores the previous working directory.
     void close();
 
     const std::string& error() const { return error_; }
@@ -31,6 +33,9 @@ public:
     double musicLengthSeconds() const;
     // The music file as loaded (relative to the demo folder or absolute); "" without music.
     std::string musicFile() const;
+    // False, with the reason in `error`, when the music file was truncated, rewritten, replaced or
+    // removed since the demo was loaded: frames and a muxed soundtrack would no longer match it.
+    bool musicUnchanged(std::string& error) const;
 
     // Renders the frame at time t and returns its pixels, RGB with the top row first.
     std::vector<std::uint8_t> renderFrame(float t);
@@ -43,6 +48,7 @@ private:
     HeadlessWindow window_;
     FixedClock clock_;
     std::string previousDirectory_;
+    FileIdentity music_;
     std::string error_;
     bool open_ = false;
 };

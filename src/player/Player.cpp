@@ -3,6 +3,7 @@
 
 #include <GL/gl.h>
 
+#include "audio/Bass.h"
 #include "audio/MusicPlayer.h"
 #include "base/CrashTrace.h"
 #include "base/Logger.h"
@@ -27,6 +28,14 @@ void shutdownPlayer() {
     EffectManager::instance().replaceList({});
 }
 
+bool reportChangedMusic() {
+    MusicPlayer* music = getMusicPlayer();
+    if (!music || music->channel == 0 || !audio::sourceChanged(music->channel)) return true;
+    showMessageBox("The music file changed while playing.\nFile: '" + music->filePath + "'", "Error",
+                   MessageIcon::Error);
+    return false;
+}
+
 int runPlayer() {
     SystemPacingClock steadyClock;
     FramePacer pacer(steadyClock);  // the first slot starts with the program
@@ -49,6 +58,7 @@ int runPlayer() {
         CurrentMusicChannel channel;
         MusicClock clock(channel);
         runMessageLoop(window, pacer, clock);
+        if (!reportChangedMusic()) exitCode = -1;
     } else {
         exitCode = -1;
     }

@@ -2,8 +2,13 @@
 // phase, the frame loop, and the shutdown order. Reads no command-line arguments.
 #pragma once
 
-// 0 after a normal run; -1 after a fatal loading failure or when no window can be opened.
+// 0 after a normal run; -1 after a fatal loading failure, when no window can be opened, or when
+// the music file changed while it was playing (the run then ends where its audio ran out).
 int runPlayer();
+
+// After the run: when the music file was truncated or replaced while it was being decoded,
+// shows the error message box and returns false.
+bool reportChangedMusic();
 
 // GL state that holds for the whole run: depth testing on, face culling off.
 void setRunGlState();

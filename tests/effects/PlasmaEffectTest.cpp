@@ -43,7 +43,7 @@ TEST_F(PlasmaEffectTest, ImageMatchesTheFormulaInBothLayouts) {
         PlasmaEffect e;
         e.init();
         render(e, k);
-        const auto formula = [&](int x, int y) { return reference::plasmaPixel(x, y, k); };
+        const auto formula = [&, k = k](int x, int y) { return reference::plasmaPixel(x, y, k); };
         for (auto [x, y] : chosen) EXPECT_EQ(pixelAt(e.image.pixels, x, y), formula(x, y)) << x << "," << y;
         const auto d = reference::compareImage(e.image.pixels, formula);
         EXPECT_LE(d.largest, 1) << "time " << k.time << ", first at " << d.firstX << "," << d.firstY;

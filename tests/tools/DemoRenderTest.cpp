@@ -48,13 +48,14 @@ protected:
 TEST_F(DemoRenderTest, HelpDescribesEveryOptionAndNonsenseIsRefusedWithOneLine) {
     const ProcessResult help = render("--help");
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* option : {"--root", "--size", "--fps", "--from", "--to", "--at", "--out", "--quiet", ".mp4"})
+    for (const char* option : {"--root", "--size", "--fps", "--from", "--to", "--at", "--out", "--quiet", ".mp4",
+                               "--list-effects", "--json", "--markdown"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 
     demo();
     for (const char* args : {"--size 0x0", "--size 1920", "--size 100000x10", "--fps 0", "--fps abc", "--from -1",
                              "--from 3 --to 2", "--at 1,-2", "--at ''", "--at 1 --from 0", "--bogus", "--fps",
-                             "--to nan"}) {
+                             "--to nan", "--json"}) {
         const ProcessResult run = render(std::string("--root demo --quiet ") + args);
         EXPECT_EQ(run.exitCode, 2) << args << "\n" << run.err;
         EXPECT_EQ(run.err.rfind("demorender: ", 0), 0u) << args << "\n" << run.err;
@@ -82,14 +83,29 @@ TEST_F(DemoRenderTest, FrameCountsAndNamesFollowTheTimeline) {
     EXPECT_EQ(png.substr(12, 14), std::string("IHDR\0\0\0\x20\0\0\0\x12\x08\x02", 14)) << "32x18, 8-bit RGB";
 }
 
-TEST_F(DemoRenderTest, TheMusicSetsTheEndAndProgressGoesToStderr) {
+// Into a pipe the progress is one plain line per tenth; on a terminal (script gives it a
+// pseudo-terminal) a bar redrawn in place.
+TEST_F(DemoRenderTest, TheMusicSetsTheEndAndProgressSuitsWhereItGoes) {
     demo(R"({"project": {"musicFile": "Data/Music/two.wav"}})");
     ASSERT_TRUE(writeTestWav(dir.file("demo/Data/Music/two.wav"), 2.0));
     ProcessResult run = render("--root demo --size 16x16 --fps 5 --out frames");
     EXPECT_EQ(files("frames"), frameNames(10));
-    for (const char* progress : {"10/10 frames", "fps", "left"})
-        EXPECT_NE(run.err.find(progress), std::string::npos) << run.err;
+    std::string expected;
+    for (int k = 1; k <= 10; ++k) expected += "render: " + std::string(k < 10 ? " " : "") + std::to_string(10 * k) +
+                                              " %  " + std::to_string(k) + "/10 frames  ";
+    std::string lines;  // each line without its frame rate
+    for (std::size_t at = 0, end; (end = run.err.find('\n', at)) != std::string::npos; at = end + 1)
+        if (run.err.compare(at, 7, "render:") == 0) lines += run.err.substr(at, run.err.find("frames", at) + 8 - at);
+    EXPECT_EQ(lines, expected) << run.err;
+    EXPECT_EQ(run.err.find('\r'), std::string::npos);
     EXPECT_EQ(run.out, "");
+
+    run = runShell("script -qec \"DEMO_AUDIO=null " + buildProgram("demorender") +
+                       " --root demo --size 16x16 --fps 5 --out frames2\" /dev/null",
+                   dir.path().string());
+    EXPECT_NE(run.out.find("\rrender [##############################] 10/10 frames"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("left"), std::string::npos);
+
     run = render("--root demo --from 2 --quiet");
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.err.find("--from"), std::string::npos) << run.err;

@@ -29,11 +29,11 @@ protected:
     TempDir dir;
 };
 
-TEST_F(MusicSynthTest, WritesSixtySecondsOfStereo16BitPcmAt44100HzRepeatably) {
+TEST_F(MusicSynthTest, WritesTwoMinutesOfStereo16BitPcmAt44100HzRepeatably) {
     ASSERT_EQ(synth("a.wav").exitCode, 0);
     ASSERT_EQ(synth("b.wav").exitCode, 0);
     const std::string bytes = dir.read("a.wav");
-    const std::uint32_t data = 60 * 44100 * 4;
+    const std::uint32_t data = 120 * 44100 * 4;
     const std::string header = "RIFF" + littleEndian(36 + data, 4) + "WAVEfmt " + littleEndian(16, 4) +
                                littleEndian(1, 2) + littleEndian(2, 2) + littleEndian(44100, 4) +
                                littleEndian(44100 * 4, 4) + littleEndian(4, 2) + littleEndian(16, 2) + "data" +
@@ -43,7 +43,7 @@ TEST_F(MusicSynthTest, WritesSixtySecondsOfStereo16BitPcmAt44100HzRepeatably) {
     EXPECT_TRUE(bytes == dir.read("b.wav")) << "two runs differ";
 }
 
-// The full section, bars 4..19 (8 s .. 40 s) at 120 BPM: a kick on every beat, a snare on every
+// The drop, bars 16..31 (32 s .. 64 s) at 120 BPM: a kick on every beat, a snare on every
 // second, hats on the beat and the eighth after it. Bands as the tracks compute them: bins
 // 1..3 x 1.5 (low), 5..19 x 1.5 (mid), 20..99 x 2 (high).
 TEST_F(MusicSynthTest, KickSnareAndHatsDriveTheLowMidAndHighBands) {
@@ -70,7 +70,7 @@ TEST_F(MusicSynthTest, KickSnareAndHatsDriveTheLowMidAndHighBands) {
     const double window = 512.0 / 44100, offset = 64.0 / 44100;
     Bands on, before;  // summed over the section
     double midOnSnare = 0, midOnKick = 0;
-    for (int beat = 16; beat < 80; ++beat) {
+    for (int beat = 64; beat < 128; ++beat) {
         const double t = beat * 0.5;
         const Bands beatOn = bandsAt(t + offset), beatBefore = bandsAt(t - window - offset);
         const Bands eighthOn = bandsAt(t + 0.25 + offset), eighthBefore = bandsAt(t + 0.25 - window - offset);
@@ -81,6 +81,9 @@ TEST_F(MusicSynthTest, KickSnareAndHatsDriveTheLowMidAndHighBands) {
         before.high += beatBefore.high + eighthBefore.high;
     }
     EXPECT_GT(on.low, 4.0 * before.low) << on.low / 64 << " vs " << before.low / 64;
+    double quietLow = 0;  // the intro's first bars and the breakdown have no kick
+    for (int beat : {0, 4, 8, 12, 128, 132, 136, 140, 144, 148, 152, 156}) quietLow += bandsAt(beat * 0.5 + offset).low;
+    EXPECT_LT(quietLow / 12, 0.1 * on.low / 64);
     EXPECT_GT(midOnSnare, 2.0 * midOnKick) << midOnSnare / 32 << " vs " << midOnKick / 32;
     EXPECT_GT(on.high, 4.0 * before.high) << on.high / 128 << " vs " << before.high / 128;
     // Large enough to move a track with an audio amount of 1.

@@ -54,7 +54,7 @@ std::string formatSeconds(double s) {
 
 std::string renderUsage() {
     return "usage: demorender [--root DIR] [--size WxH] [--fps N] [--from S] [--to S] [--at T1,T2,...]\n"
-           "                  [--out PATH] [--quiet]\n"
+           "                  [--out PATH] [--quiet] [--profile] | --list-effects [--json | --markdown]\n"
            "Renders a demo without a display, on a fixed timeline, frame by frame.\n"
            "  --root DIR     the demo folder (default .): its Data/demo.json is loaded and the project's\n"
            "                 paths resolve inside it; it is the working and the program directory\n"
@@ -68,13 +68,21 @@ std::string renderUsage() {
            "  --out PATH     a folder for frame_000000.png, frame_000001.png, ... (RGB), or a video\n"
            "                 file ending in .mp4, .mkv or .webm, encoded by ffmpeg with the music\n"
            "                 (default: render/ in the demo folder)\n"
-           "  --quiet        no progress bar on stderr\n"
+           "  --quiet        no progress on stderr (otherwise a live bar on a terminal, and a plain\n"
+           "                 line every 10 % into a pipe or a log file)\n"
+           "  --profile      after the render, the mean time per frame of every effect's update\n"
+           "                 and render, on stderr (slows the render a little)\n"
+           "  --list-effects print every effect class with its tracks (name, range, default value,\n"
+           "                 default interpolation) instead of rendering; --json or --markdown for\n"
+           "                 those formats\n"
            "  --help         this text\n"
            "The music runs on a manual clock: every frame sees the music (and its spectrum) at exactly\n"
            "its time, so two renders of a demo are identical.\n";
 }
 
 bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& options, std::string& error) {
+    bool listEffects = false;
+    RenderOptions::Catalogue format = RenderOptions::Catalogue::Text;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--help" || option == "-h") {
@@ -83,6 +91,18 @@ bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& option
         }
         if (option == "--quiet") {
             options.quiet = true;
+            continue;
+        }
+        if (option == "--profile") {
+            options.profile = true;
+            continue;
+        }
+        if (option == "--list-effects") {
+            listEffects = true;
+            continue;
+        }
+        if (option == "--json" || option == "--markdown") {
+            format = option == "--json" ? RenderOptions::Catalogue::Json : RenderOptions::Catalogue::Markdown;
             continue;
         }
         const bool takesValue = option == "--root" || option == "--size" || option == "--fps" || option == "--from" ||
@@ -137,6 +157,12 @@ bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& option
             }
             options.out = value;
         }
+    }
+    if (listEffects) {
+        options.catalogue = format;
+    } else if (format != RenderOptions::Catalogue::Text) {
+        error = "--json and --markdown go with --list-effects";
+        return false;
     }
     if (!options.at.empty() && (options.from || options.to)) {
         error = "--at cannot be combined with --from or --to";

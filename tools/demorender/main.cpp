@@ -1,14 +1,21 @@
 // demorender: renders a demo without a display, on a fixed timeline, to PNG frames or a video.
 // Runs the player's loading phase, effect list and frame function over a headless context.
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <system_error>
 
+#include "EffectCatalogue.h"
+#include "FrameProfile.h"
 #include "FrameSink.h"
 #include "Progress.h"
 #include "RenderOptions.h"
+#include "platform/HeadlessGl.h"
 #include "player/OfflineSession.h"
 
 namespace {
@@ -18,9 +25,24 @@ int fail(const std::string& message, int code = 1) {
     return code;
 }
 
+// The catalogue on stdout. The effects initialise inside a small headless context, as they
+// would in the renderer, in case one touches GL while doing so.
+int printCatalogue(RenderOptions::Catalogue format) {
+    HeadlessGl gl;
+    gl.create(16, 16);
+    const std::vector<CatalogueEntry> entries = effectCatalogue();
+    const std::string text = format == RenderOptions::Catalogue::Json       ? catalogueJson(entries)
+                             : format == RenderOptions::Catalogue::Markdown ? catalogueMarkdown(entries)
+                                                                            : catalogueText(entries);
+    std::fputs(text.c_str(), stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A file size limit must show up as a failed write with a message, not end the process.
+    std::signal(SIGXFSZ, SIG_IGN);
     RenderOptions options;
     std::string error;
     if (!parseRenderOptions(argc, argv, options, error)) return fail(error, 2);
@@ -28,6 +50,7 @@ int main(int argc, char** argv) {
         std::fputs(renderUsage().c_str(), stdout);
         return 0;
     }
+    if (options.catalogue != RenderOptions::Catalogue::None) return printCatalogue(options.catalogue);
 
     // The output path is relative to where demorender was started, not to the demo folder.
     std::error_code fsError;
@@ -62,16 +85,23 @@ int main(int argc, char** argv) {
     }
     if (!sink) return fail(error);
 
-    Progress progress(static_cast<long>(times.size()), options.quiet);
+    Progress progress(static_cast<long>(times.size()), options.quiet, isatty(STDERR_FILENO) != 0);
+    FrameProfile profile;
+    if (options.profile) EffectManager::instance().setObserver(&profile);
     long done = 0;
     for (double t : times) {
+        const auto frameStart = std::chrono::steady_clock::now();
         if (!sink->write(session.renderFrame(static_cast<float>(t)), error)) {
-            if (!options.quiet) std::fputc('\n', stderr);
+            if (!options.quiet && isatty(STDERR_FILENO)) std::fputc('\n', stderr);
             return fail(error);
         }
+        profile.frameDone(std::chrono::duration<double>(std::chrono::steady_clock::now() - frameStart).count());
         progress.update(++done);
     }
     progress.finish(done);
+    EffectManager::instance().setObserver(nullptr);
+    if (options.profile) std::fputs(profile.report().c_str(), stderr);
+    if (!session.musicUnchanged(error)) return fail(error);  // the sink drops a video it has not finished
     if (!sink->finish(error)) return fail(error);
     session.close();
     if (!options.quiet) std::fprintf(stderr, "demorender: %ld frames written to %s\n", done, out.c_str());

@@ -154,6 +154,50 @@ void padChord(Mix& mix, double start, double length, const std::vector<int>& not
     }
 }
 
+// The arrangement, in bars of 2 s (see Synth.h for the sections).
+enum class Section { Intro, BuildUp, Drop, Breakdown, SecondDrop, Outro, End };
+
+Section sectionOf(int bar, int bars) {
+    if (bar >= bars - 1 && bars > 4) return Section::End;
+    if (bar < 8) return Section::Intro;
+    if (bar < 16) return Section::BuildUp;
+    if (bar < 32) return Section::Drop;
+    if (bar < 40) return Section::Breakdown;
+    if (bar < 52) return Section::SecondDrop;
+    return Section::Outro;
+}
+
+// A plucked square-ish lead: a saw and its octave, filtered and decaying.
+void pluck(Mix& mix, double start, int midi, double gain, double pan) {
+    const long first = sampleAt(start);
+    const long count = sampleAt(0.35);
+    Saw a, b;
+    b.phase = 0.5;
+    const double hz = noteHz(midi);
+    double low = 0.0;
+    for (long n = 0; n < count; ++n) {
+        const double t = static_cast<double>(n) / kSampleRate;
+        const double cutoff = onePoleCoefficient(600.0 + 5000.0 * std::exp(-t / 0.05));
+        low += cutoff * ((a.next(hz) - b.next(hz * 2.0) * 0.5) - low);
+        const double v = gain * low * std::min(1.0, t / 0.002) * std::exp(-t / 0.12);
+        mix.add(first + n, v * (1.0 - pan), v * (1.0 + pan));
+    }
+}
+
+// A rising noise sweep into a drop: white noise through a band that opens over `length`.
+void riser(Mix& mix, double start, double length, double gain, std::uint32_t seed) {
+    const long first = sampleAt(start);
+    const long count = sampleAt(length);
+    Noise noise(seed);
+    double low = 0.0;
+    for (long n = 0; n < count; ++n) {
+        const double x = static_cast<double>(n) / static_cast<double>(count);
+        low += onePoleCoefficient(300.0 + 7000.0 * x * x) * (noise.next() - low);
+        const double v = gain * low * x * x;
+        mix.add(first + n, v, v * 0.9);
+    }
+}
+
 }  // namespace
 
 std::vector<std::int16_t> renderSoundtrack(double seconds) {
@@ -162,38 +206,64 @@ std::vector<std::int16_t> renderSoundtrack(double seconds) {
     mix.left.assign(static_cast<std::size_t>(total), 0.0f);
     mix.right.assign(static_cast<std::size_t>(total), 0.0f);
 
-    // A minor, F, C, G: two bars each. Roots for the bass, voicings around middle C for the pad.
+    // A minor, F, C, G: two bars each. Roots for the bass, voicings around middle C for the pad,
+    // and an arpeggio over each chord for the lead.
     const int roots[4] = {45, 41, 48, 43};
     const std::vector<int> chords[4] = {{57, 60, 64, 69}, {53, 57, 60, 65}, {55, 60, 64, 67}, {55, 59, 62, 67}};
+    const int arpeggio[8] = {0, 1, 2, 3, 2, 1, 3, 1};
 
     const int bars = static_cast<int>(std::ceil(seconds / kBar));
     std::uint32_t seed = 1;
     for (int bar = 0; bar < bars; ++bar) {
         const double barStart = bar * kBar;
         const int chord = (bar / 2) % 4;
-        const bool intro = bar < 2;
-        const bool breakdown = bar >= 20 && bar < 24;
-        const bool last = bar == bars - 1 && bars > 4;
+        const Section section = sectionOf(bar, bars);
+        const bool drop = section == Section::Drop || section == Section::SecondDrop;
+        const bool groove = drop || section == Section::BuildUp || (section == Section::Outro && bar < 56);
 
-        if (bar % 2 == 0) padChord(mix, barStart, 2.0 * kBar, chords[chord], breakdown ? 0.08 : 0.045);
-        if (last) {
+        if (bar % 2 == 0 && section != Section::End) {
+            const double padGain = section == Section::Breakdown ? 0.08 : section == Section::Intro ? 0.06 : 0.045;
+            padChord(mix, barStart, 2.0 * kBar, chords[chord], padGain);
+        }
+        if (section == Section::End) {
             kick(mix, barStart, 0.9);
             continue;
         }
         for (int beat = 0; beat < 4; ++beat) {
             const double beatStart = barStart + beat * kBeat;
-            if (!intro && !breakdown) kick(mix, beatStart, 0.9);
-            if (!intro && (beat == 1 || beat == 3)) snare(mix, beatStart, breakdown ? 0.3 : 0.6, seed++);
-            if (bar >= 1) {
+            // The build-up starts with a kick on 1 and 3 only, then four to the floor.
+            const bool kickHere = groove && (section != Section::BuildUp || bar >= 12 || beat % 2 == 0);
+            if (kickHere) kick(mix, beatStart, 0.9);
+            const bool snareHere = (beat == 1 || beat == 3) &&
+                                   (groove || section == Section::Breakdown) && !(section == Section::BuildUp && bar < 10);
+            if (snareHere) snare(mix, beatStart, section == Section::Breakdown ? 0.3 : 0.6, seed++);
+            if (bar >= 4 && section != Section::Outro) {
                 hat(mix, beatStart, 0.22, 0.02, seed++);
                 hat(mix, beatStart + kBeat / 2.0, 0.3, beat == 3 ? 0.09 : 0.03, seed++);
+            } else if (section == Section::Outro && bar < 56) {
+                hat(mix, beatStart + kBeat / 2.0, 0.22, 0.03, seed++);
             }
-            if (!intro && !breakdown) {
-                bassNote(mix, beatStart + kBeat / 2.0, kBeat / 2.0 * 0.6, roots[chord] + (beat == 3 ? 12 : 0), 0.4);
+            if (section == Section::SecondDrop) {  // sixteenths on top
+                hat(mix, beatStart + kBeat / 4.0, 0.12, 0.015, seed++);
+                hat(mix, beatStart + 3.0 * kBeat / 4.0, 0.12, 0.015, seed++);
+            }
+            if (groove && section != Section::Outro) {
+                bassNote(mix, beatStart + kBeat / 2.0, kBeat / 2.0 * 0.6, roots[chord] + (beat == 3 ? 12 : 0),
+                         drop ? 0.45 : 0.35);
+            }
+            if (section == Section::Breakdown || section == Section::SecondDrop) {
+                for (int half = 0; half < 2; ++half) {
+                    const int step = beat * 2 + half;
+                    const int note = chords[chord][static_cast<std::size_t>(arpeggio[step])] + 12;
+                    pluck(mix, beatStart + half * kBeat / 2.0, note, section == Section::Breakdown ? 0.09 : 0.06,
+                          step % 2 == 0 ? -0.3 : 0.3);
+                }
             }
         }
-        if (bar == 23) {  // a snare roll into the last section
+        // Snare rolls and a noise sweep into each drop.
+        if (bar == 15 || bar == 39) {
             for (int i = 0; i < 8; ++i) snare(mix, barStart + 2.0 * kBeat + i * kBeat / 4.0, 0.12 + 0.04 * i, seed++);
+            riser(mix, barStart - kBar, 2.0 * kBar, 0.35, seed++);
         }
     }
 
