@@ -1,8 +1,8 @@
 // Every registered effect class: created by its name, its own JSON read back, updated and
 // rendered at several times in a real GL context without GL errors, and (except for the camera
 // and the light, which leave state for later effects on purpose) the GL attribute and matrix
-// state left as it was found; bad values in every track and as the time. Also the classes'
-// tracks and their constructors' log lines.
+// state left as it was found; bad values in each track, in all at once and as the time. Also the
+// classes' tracks and their constructors' log lines.
 #include <gtest/gtest.h>
 
 #include <GL/glu.h>

@@ -65,9 +65,10 @@ inline std::vector<std::uint8_t> blackFrame(int width, int height) {
     return rgba;
 }
 
-// NaN, infinite, huge and zero values in each named track in turn (every track when none is
-// named), two frames each; then bad times; then tiny viewports. Nothing may crash, hang or raise
-// a GL error.
+// NaN, infinite, huge (beyond int and unsigned too), negative and zero values in each named
+// track in turn (every track when none is named), then in all of them at once but "enabled", two
+// frames each; then bad times; then tiny viewports. Nothing may crash, hang or raise a GL error
+// (the sanitized build checks the integer conversions, sizes and indices).
 inline void expectSurvivesBadInput(Effect& effect, std::vector<std::string> names = {},
                                    std::initializer_list<int> viewportSizes = {0, 1}) {
     float time = 1.0f;
@@ -77,16 +78,23 @@ inline void expectSurvivesBadInput(Effect& effect, std::vector<std::string> name
     };
     if (names.empty())
         for (const ITrack* track : effect.tracks) names.push_back(track->getName());
+    const auto sweep = [&](const std::vector<KeyframeTrack*>& tracks, const std::string& what) {
+        std::vector<KeyMap> keys;
+        for (KeyframeTrack* track : tracks) keys.push_back(track->keys);
+        for (float value : {NAN, INFINITY, -INFINITY, 3.0e38f, -3.0e38f, 4.3e9f, -4.3e9f, 1.0e6f, -1.0f, 0.5f, 0.0f}) {
+            for (KeyframeTrack* track : tracks) track->setKey(0.0f, value, InterpType::Linear);
+            for (int i = 0; i < 2; ++i) frame(time += 0.5f, what + " = " + std::to_string(value));
+        }
+        for (std::size_t i = 0; i < tracks.size(); ++i) tracks[i]->keys = keys[i];
+    };
+    std::vector<KeyframeTrack*> all;
     for (const std::string& name : names) {
         KeyframeTrack* track = effect.findTrack(name);
         ASSERT_NE(track, nullptr) << name;
-        const KeyMap keys = track->keys;
-        for (float value : {NAN, INFINITY, -INFINITY, 3.0e38f, -3.0e38f, 0.0f}) {
-            track->setKey(0.0f, value, InterpType::Linear);
-            for (int i = 0; i < 2; ++i) frame(time += 0.5f, name + " = " + std::to_string(value));
-        }
-        track->keys = keys;
+        sweep({track}, name);
+        if (name != "enabled") all.push_back(track);
     }
+    sweep(all, "every track");
     for (float t : {NAN, INFINITY, -INFINITY, 1.0e30f, -1.0e30f, 2.0f}) frame(t, "bad time");
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
