@@ -1,7 +1,9 @@
 // Keyframe tracks: interpolation shapes, the time-0 rule, catmull tangents, the audio term and
-// the JSON form. Wrong JSON types: ProjectLoaderTest's failure rows. (Recording and value ranges
-// serve an editing tool, not this player.)
+// the JSON form (audio sources beyond int's range too). Wrong JSON types: ProjectLoaderTest's
+// failure rows. (Recording and value ranges serve an editing tool, not this player.)
 #include <gtest/gtest.h>
+
+#include <limits>
 
 #include "audio/AudioTestSignals.h"
 #include "audio/Bass.h"
@@ -158,6 +160,20 @@ TEST(KeyframeTrackJson, ReadingDefaultsTheImplicitChildAndEqualTimes) {
     EXPECT_EQ(keys.keys.at(1.0f).time, 0.0f);   // "time" absent: 0; the map key stays 1
     EXPECT_EQ(keys.keys.at(1.0f).interp, InterpType::Linear);
     EXPECT_EQ(keys.keys.at(2.0f).value, 0.0f);
+
+    // fuzz_track found "audioSource": 7.34e39, which the JSON library's own int conversion left
+    // undefined: numbers are truncated toward zero and clamped to int.
+    const int most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
+    const std::pair<const char*, int> sources[] = {{"73.4028235e38", most}, {"-1e300", least}, {"1.9", 1}, {"-2.5", -2},
+                                                   {"3", 3}, {"18446744073709551615", most}};
+    for (const auto& [number, audioSource] : sources) {
+        KeyframeTrack track("x");
+        track.fromJson(json::parse(std::string(R"({"audioSource": )") + number + "}"));
+        EXPECT_EQ(track.audioSource, audioSource) << number;
+        EXPECT_TRUE(track.audioTrack) << number;
+    }
+    EXPECT_THROW(plain.fromJson(json::parse(R"({"audioSource": "low"})")), json::type_error);
+    EXPECT_THROW(plain.fromJson(json::parse("[1]")), json::type_error);
 }
 
 }  // namespace

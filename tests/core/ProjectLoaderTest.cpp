@@ -27,16 +27,13 @@ protected:
         EffectFactory::registerEffect<JournalEffect>("JournalEffect");
         EffectFactory::registerEffect<UnboundEffect>("UnboundEffect");
         setProgramDirectoryOverride(dir.path().string());
-        resetProjectGlobals();
         releaseMusic();
         audio::setOutputMode(audio::OutputMode::Manual);
         effectJournal().clear();
     }
     void TearDown() override {
         releaseMusic();
-        TextureManager::instance().clear();
         setProgramDirectoryOverride("");
-        resetProjectGlobals();
         GlFixture::TearDown();
     }
     // Loads the text as Data/demo.json with a fresh log.

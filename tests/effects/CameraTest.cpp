@@ -11,7 +11,7 @@
 #include "effects/Camera.h"
 #include "effects/Lighting.h"
 #include "support/GlFixture.h"
-#include "support/TrackTable.h"  // setKeys
+#include "support/EffectHelpers.h"
 
 namespace {
 
@@ -49,13 +49,7 @@ class CameraTest : public GlFixture {
 protected:
     void SetUp() override {
         GlFixture::SetUp();
-        resetProjectGlobals();
         camera->init();
-    }
-    void TearDown() override {
-        EffectManager::instance().replaceList(EffectList{});
-        resetProjectGlobals();
-        GlFixture::TearDown();
     }
     void renderAt(float time, std::initializer_list<std::pair<const char*, float>> keys = {}) {
         setKeys(*camera, keys);

@@ -12,7 +12,7 @@ protected:
         glClearColor(200 / 255.0f, 100 / 255.0f, 50 / 255.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
         fillDepth({0, 0, 64, 64}, 0.25);
-        draw(e, {{"vignette_darkness", vignette}, {"beat_flash", flash}});
+        drawWith(e, {{"vignette_darkness", vignette}, {"beat_flash", flash}});
     }
     CinematicOverlayEffect e;
 };

@@ -9,7 +9,7 @@
 #include "effects/ClassicFireEffect.h"
 #include "support/GlFixture.h"
 #include "support/ProceduralReference.h"
-#include "support/TrackTable.h"
+#include "support/EffectHelpers.h"
 
 namespace {
 
@@ -25,10 +25,6 @@ protected:
         GlFixture::SetUp();
         fire.init();
         setKeys(fire, {{"envMapMode", 0.0f}});
-    }
-    void TearDown() override {
-        TextureManager::instance().clear();
-        GlFixture::TearDown();
     }
     // The generator's next value after `calls` draws from `seed`.
     static int valueAfter(std::uint32_t seed, int calls) {

@@ -15,7 +15,6 @@ class GrayscaleOverlayEffectTest : public GlFixture {
 protected:
     void SetUp() override {
         GlFixture::SetUp();
-        resetProjectGlobals();
         glClearColor(0.2f, 0.4f, 0.6f, 1.0f);  // 51, 102, 153
         glClear(GL_COLOR_BUFFER_BIT);
         e.init();

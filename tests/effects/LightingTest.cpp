@@ -4,7 +4,7 @@
 
 #include "effects/Lighting.h"
 #include "support/GlFixture.h"
-#include "support/TrackTable.h"  // setKeys
+#include "support/EffectHelpers.h"
 
 namespace {
 

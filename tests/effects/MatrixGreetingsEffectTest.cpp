@@ -1,29 +1,22 @@
 // MatrixGreetingsEffect in a 16:9 headless context: hash and glyph choice, greetings, grid sizing
 // and trace lines, a new grid's drops and glyphs, greeting spawn, decryption and removal, dt 0,
-// the alpha threshold, vertex array against immediate mode; bad values, texts and JSON of both
-// text effects.
+// the alpha threshold, vertex array against immediate mode; long texts and a non-string text of
+// both text effects. The bad-value sweep: AllEffectsTest.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
 
-#include <cmath>
-#include <limits>
-
 #include "base/CrashTrace.h"
-#include "base/Logger.h"
 #include "base/Random.h"
-#include "core/EffectFactory.h"
-#include "core/ProjectLoader.h"
 #include "effects/MatrixGreetingsEffect.h"
-#include "effects/RegisterEffects.h"
+#include "effects/VectorTextEffect.h"
+#include "support/EffectHelpers.h"
 #include "support/GlFixture.h"
 #include "support/TempDir.h"
 
 namespace {
 
 using Matrix = MatrixGreetingsEffect;
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
-constexpr float kInf = std::numeric_limits<float>::infinity();
 
 class MatrixGreetingsEffectTest : public GlFixture {
 protected:
@@ -33,7 +26,6 @@ protected:
         runtime::srand(1);
         e.init();
     }
-    void set(const char* track, float value) { e.findTrack(track)->setKey(0.0f, value, InterpType::Linear); }
     Matrix e;
 };
 
@@ -41,7 +33,7 @@ TEST(MatrixGreetingsHash, HashAndGlyphChoiceFollowTheSinglePrecisionFormulas) {
     for (float x : {0.0f, 1.0f, 2.5f, 13.37f, 1337.0f, 4567.25f})
         EXPECT_EQ(Matrix::hash(x), std::sin(x * 12.9898f) * 43758.547f - std::floor(std::sin(x * 12.9898f) * 43758.547f)) << x;
     const std::pair<float, unsigned char> codes[] = {{0.0f, '0'},   {0.199f, '9'}, {0.2f, 'A'},  {0.719f, 'Z'},
-                                                     {0.72f, 0x80}, {0.99f, 0x81}, {1.0f, 0x82}, {kNaN, '0'}};
+                                                     {0.72f, 0x80}, {0.99f, 0x81}, {1.0f, 0x82}, {NAN, '0'}};
     for (auto [h, code] : codes) EXPECT_EQ(Matrix::glyphCode(h), code) << h;
 }
 
@@ -67,7 +59,7 @@ TEST_F(MatrixGreetingsEffectTest, GridFollowsColumnsDirectionAndViewportAndTrace
     e.updateAllTracks(0.5f);
     e.onRender();
     e.updateAllTracks(0.6f);
-    set("alpha", 0.01f);
+    setKeys(e, {{"alpha", 0.01f}});
     e.updateAllTracks(0.7f);
     e.onRender();
     CrashTrace::reset();
@@ -83,11 +75,10 @@ TEST_F(MatrixGreetingsEffectTest, GridFollowsColumnsDirectionAndViewportAndTrace
 
     struct Case { float columns, direction; int width, height, cols, rows; };
     const Case cases[] = {{0.4f, 0, 160, 90, 1, 4},     {350, 0, 160, 90, 300, 172}, {60, 2, 160, 90, 60, 110},
-                          {50, 1, 90, 90, 50, 54},      {kNaN, kNaN, 160, 90, 1, 4}, {kInf, 7, 160, 90, 300, 537},
+                          {50, 1, 90, 90, 50, 54},      {NAN, NAN, 160, 90, 1, 4},   {INFINITY, 7, 160, 90, 300, 537},
                           {60, 0, 1, 90, 60, 4096},     {60, 0, 90, 0, 60, 4}};
     for (const Case& c : cases) {
-        set("columns", c.columns);
-        set("direction", c.direction);
+        setKeys(e, {{"columns", c.columns}, {"direction", c.direction}});
         glViewport(0, 0, c.width, c.height);
         e.updateAllTracks(1.0f);
         EXPECT_EQ(e.gridCols, c.cols) << c.columns << " columns, " << c.width << "x" << c.height;
@@ -156,22 +147,15 @@ TEST_F(MatrixGreetingsEffectTest, TheSameTimeTwiceChangesNothing) {
 
 TEST_F(MatrixGreetingsEffectTest, AlphaThresholdAndVertexArrayDrawsTheImmediateModePixels) {
     const auto black = frame();
-    set("alpha", 0.01f);
-    e.updateAllTracks(0.5f);
-    e.onRender();
+    drawWith(e, {{"alpha", 0.01f}}, 0.5f);
     EXPECT_EQ(frame(), black) << "alpha 0.01 draws nothing";
-    set("alpha", 0.02f);
-    e.updateAllTracks(0.6f);
-    e.onRender();
+    drawWith(e, {{"alpha", 0.02f}}, 0.6f);
     EXPECT_NE(frame(), black) << "alpha 0.02 draws";
-
-    set("alpha", 0.8f);
-    set("spawn_interval", 0.1f);  // a greeting in every update, whatever the resizes discard
-    set("decrypt_time", 1.0f);    // ... shown half revealed, half scrambled
+    // A greeting in every update, whatever the resizes discard, shown half revealed, half scrambled.
+    setKeys(e, {{"alpha", 0.8f}, {"spawn_interval", 0.1f}, {"decrypt_time", 1.0f}});
     float time = 0.6f;
     for (float direction : {0.0f, 1.0f, 2.0f, 3.0f}) {
-        set("direction", direction);
-        set("glitch", direction * 1.5f);
+        setKeys(e, {{"direction", direction}, {"glitch", direction * 1.5f}});
         e.updateAllTracks(time += 0.7f);
         glClear(GL_COLOR_BUFFER_BIT);
         e.renderWith(Matrix::Submission::Immediate);
@@ -184,40 +168,28 @@ TEST_F(MatrixGreetingsEffectTest, AlphaThresholdAndVertexArrayDrawsTheImmediateM
     }
 }
 
-// Both text effects: every track at NaN, infinities, a huge value and 0, with texts at and
-// past their buffer size and bytes above 0x7F, at bad times too; then a non-string text.
-TEST_F(MatrixGreetingsEffectTest, BothTextEffectsSurviveBadValuesCutLongTextsAndRefuseANonString) {
-    registerAllEffects();
-    for (const std::string className : {"MatrixGreetingsEffect", "VectorTextEffect"}) {
-        const std::size_t limit = className == "VectorTextEffect" ? 255 : 1023;
-        const std::string texts[] = {std::string(limit, 'W'), std::string(limit - 1, 'M') + ",XY",
-                                     "bl\xC3\xA5" "b\xC3\xA6r, \xFF\x80\x8C,, ,"};
-        for (std::size_t t = 1; t < 17; ++t) {  // every track but "enabled", each with one of the texts
-            for (float value : {kNaN, kInf, -kInf, 1e30f, 0.0f}) {
-                const std::string& text = texts[t % 3];
-                auto effect = EffectFactory::create(className);
-                effect->init();
-                effect->fromJson({{"customText", text}});
-                if (KeyframeTrack* progress = effect->findTrack("drawProgress")) progress->setKey(0, 0.6f, InterpType::Linear);
-                static_cast<KeyframeTrack*>(effect->tracks.at(t))->setKey(0.0f, value, InterpType::Linear);
-                for (float time : {0.5f, kNaN, kInf, 1e30f, 2.0f}) {
-                    effect->updateAllTracks(time);
-                    effect->onRender();
-                }
-                EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << className << " " << t << " " << value;
-                EXPECT_EQ(effect->toJson().at("customText"), text.substr(0, limit));
-            }
-        }
-        TempDir dir;
-        Logger::instance().open(dir.file("log.txt"), true);
-        const std::string path = dir.write("bad.json", R"({"effects":[{"className":")" + className + R"(","customText":42}]})");
-        EffectList effects;
-        std::vector<bool> collapsed;
-        EXPECT_FALSE(loadProject(path, effects, collapsed));
-        Logger::instance().close();
-        EXPECT_NE(dir.read("log.txt").find("] JSON Parse Error i filen: [json.exception.type_error.302] type must be string, but is number\n"),
-                  std::string::npos) << className;
+// Both text effects keep at most 1023 or 255 bytes of a text (with commas and bytes above 0x7F
+// near the cut) and draw it without a GL error; a text that is not a string is a JSON type error.
+template <class E>
+void expectLongTextsCut(std::size_t limit) {
+    for (const std::string& text : {std::string(limit, 'W'), std::string(limit - 1, 'M') + ",XY",
+                                    std::string(limit - 3, ',') + "bl\xC3\xA5" "b\xC3\xA6r, \xFF\x80\x8C,, ,"}) {
+        E effect;
+        effect.init();
+        effect.fromJson({{"customText", text}});
+        EXPECT_EQ(effect.toJson().at("customText"), text.substr(0, limit));
+        for (const auto& [name, value] : {std::pair{"textSelect", 300.0f}, {"drawProgress", 0.6f}})  // the last word
+            if (KeyframeTrack* track = effect.findTrack(name)) track->setKey(0.0f, value, InterpType::Linear);
+        for (float time : {0.5f, 1.0f, 2.0f}) effect.updateAllTracks(time), effect.render();
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << limit;
     }
+    E effect;
+    EXPECT_THROW(effect.fromJson({{"customText", 42}}), nlohmann::json::type_error);
+}
+
+TEST_F(MatrixGreetingsEffectTest, BothTextEffectsCutLongTextsAndRefuseANonString) {
+    expectLongTextsCut<MatrixGreetingsEffect>(1023);
+    expectLongTextsCut<VectorTextEffect>(255);
 }
 
 }  // namespace

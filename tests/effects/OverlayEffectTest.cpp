@@ -8,7 +8,7 @@
 #include "effects/OverlayEffect.h"
 #include "effects/PlasmaEffect.h"
 #include "support/GlFixture.h"
-#include "support/TrackTable.h"  // setKeys
+#include "support/EffectHelpers.h"
 
 namespace {
 
@@ -17,10 +17,6 @@ using Rgba = std::array<std::uint8_t, 4>;
 class OverlayEffectTest : public GlFixture {
 protected:
     OverlayEffectTest() : GlFixture(256, 256) {}
-    void TearDown() override {
-        TextureManager::instance().clear();
-        GlFixture::TearDown();
-    }
     static void overlay(float texture, float alpha) {
         OverlayEffect e;
         e.init();
@@ -46,14 +42,6 @@ protected:
         return depth;
     }
 };
-
-// "texture" and "alpha" are made in the constructor and read by name.
-TEST_F(OverlayEffectTest, TracksReadByName) {
-    OverlayEffect e;
-    EXPECT_EQ(e.tracks.size(), 2u);
-    EXPECT_EQ(e.findTrack("texture")->target, nullptr);
-    EXPECT_EQ(e.findTrack("alpha")->target, nullptr);
-}
 
 // The image is bottom row first in memory, as the frame is read back. (That file textures are
 // stored that way too is TextureManagerTest's.)

@@ -6,7 +6,7 @@
 #include "effects/PlasmaEffect.h"
 #include "support/GlFixture.h"
 #include "support/ProceduralReference.h"
-#include "support/TrackTable.h"  // setKeys
+#include "support/EffectHelpers.h"
 
 namespace {
 
@@ -15,10 +15,6 @@ using reference::PlasmaParams;
 
 class PlasmaEffectTest : public GlFixture {
 protected:
-    void TearDown() override {
-        TextureManager::instance().clear();
-        GlFixture::TearDown();
-    }
     // Sets every parameter by its track and updates at k.time, the way the player does.
     static void render(PlasmaEffect& e, const PlasmaParams& k) {
         setKeys(e, {{"speed", k.speed}, {"scale", k.scale}, {"color.r", k.r}, {"color.g", k.g}, {"color.b", k.b},

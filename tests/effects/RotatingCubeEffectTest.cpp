@@ -10,11 +10,9 @@
 #include "effects/RotatingCubeEffect.h"
 #include "support/GlFixture.h"
 #include "support/GlState.h"
-#include "support/TrackTable.h"  // setKeys
+#include "support/EffectHelpers.h"
 
 namespace {
-
-using Keys = std::initializer_list<std::pair<const char*, float>>;
 
 class RotatingCubeEffectTest : public GlFixture {
 protected:

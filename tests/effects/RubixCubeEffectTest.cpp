@@ -13,7 +13,7 @@
 
 #include "base/Random.h"
 #include "effects/RubixCubeEffect.h"
-#include "support/EffectInView.h"
+#include "support/EffectHelpers.h"
 #include "support/GlFixture.h"
 
 namespace {

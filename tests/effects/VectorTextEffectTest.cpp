@@ -1,20 +1,17 @@
 // VectorTextEffect in a square headless context (one overlay unit per pixel): word choice, layout
 // on change only, a word's span, the piece of a stroke at drawProgress 0.6, the spark phases.
-// Bad values and texts: MatrixGreetingsEffectTest, which covers both text effects.
+// Long texts: MatrixGreetingsEffectTest; the bad-value sweep: AllEffectsTest.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
 #include "effects/VectorTextEffect.h"
+#include "support/EffectHelpers.h"
 #include "support/GlFixture.h"
 
 namespace {
-
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
 class VectorTextEffectTest : public GlFixture {
 protected:
@@ -23,7 +20,6 @@ protected:
         GlFixture::SetUp();
         e.init();
     }
-    void set(const char* track, float value) { e.findTrack(track)->setKey(0.0f, value, InterpType::Linear); }
     // The strokes of `word` laid out alone.
     static std::vector<Segment> strokesOf(const std::string& word) {
         VectorTextEffect single;
@@ -32,10 +28,9 @@ protected:
         single.updateAllTracks(0.0f);
         return single.strokes;
     }
-    std::vector<std::uint8_t> drawn(float time) {
+    std::vector<std::uint8_t> drawn(Keys keys) {
         glClear(GL_COLOR_BUFFER_BIT);
-        e.updateAllTracks(time);
-        e.onRender();
+        drawWith(e, keys, 1.0f);
         return frame();
     }
     VectorTextEffect e;
@@ -44,11 +39,11 @@ protected:
 TEST_F(VectorTextEffectTest, SelectsTheClampedWordKeepsEmptyWordsAndLaysOutOnlyOnChange) {
     const std::string d = e.text();  // the default "VORTELUX, PRESENTS, DEMOTITTEL"
     const std::tuple<std::string, float, std::string> cases[] = {
-        {d, 1, "PRESENTS"}, {d, 7, "DEMOTITTEL"}, {d, -3, "VORTELUX"}, {d, kNaN, "VORTELUX"}, {d, 1e30f, "DEMOTITTEL"},
+        {d, 1, "PRESENTS"}, {d, 7, "DEMOTITTEL"}, {d, -3, "VORTELUX"}, {d, NAN, "VORTELUX"}, {d, 1e30f, "DEMOTITTEL"},
         {"ab,,cd", 1, ""},  {"ab,,cd", 2, "CD"},  {"x, ", 1, ""},      {"  mixed Case 9 ", 0, "MIXED CASE 9"}, {"", 0, ""}};
     for (const auto& [text, select, word] : cases) {
         e.setText(text);
-        set("textSelect", select);
+        setKeys(e, {{"textSelect", select}});
         e.updateAllTracks(1.0f);
         EXPECT_EQ(e.strokes, strokesOf(word)) << text << " #" << select;
         EXPECT_EQ(e.text(), text);
@@ -58,7 +53,7 @@ TEST_F(VectorTextEffectTest, SelectsTheClampedWordKeepsEmptyWordsAndLaysOutOnlyO
     e.strokes.clear();
     e.updateAllTracks(2.5f);
     EXPECT_TRUE(e.strokes.empty()) << "same text and word: not laid out again";
-    set("textSelect", 0.6f);
+    setKeys(e, {{"textSelect", 0.6f}});
     e.updateAllTracks(3.0f);
     EXPECT_EQ(e.strokes, strokesOf("CD")) << "a new rounded index lays out again";
 }
@@ -75,19 +70,13 @@ TEST_F(VectorTextEffectTest, AWordOfNLettersSpansFromMinus06nTo06nMinus02) {
 
 TEST_F(VectorTextEffectTest, AtProgress06WithTrail025OnlyTheSecondQuarterOfEachStrokeShows) {
     e.setText("I");  // one stroke, x = -0.1, y -0.5 ... 0.5 in glyph units
-    set("scale", 100);
-    set("antialiasing", 0);
-    set("sparkSize", 0);
-    set("thickness", 1);
-    set("drawProgress", 0.6f);
-    set("trailLength", 0.25f);
+    setKeys(e, {{"scale", 100}, {"antialiasing", 0}, {"sparkSize", 0}, {"thickness", 1}, {"drawProgress", 0.6f},
+                {"trailLength", 0.25f}});
     // {pos.x, rot, the expected piece's x range, y range} in pixels (overlay unit + 100).
     const std::tuple<float, float, int, int, int, int> placements[] = {{0, 0, 90, 90, 75, 100}, {30, 0, 120, 120, 75, 100},
                                                                        {0, 90, 100, 125, 90, 90}};
     for (const auto& [x, rot, x0, x1, y0, y1] : placements) {
-        set("pos.x", x);
-        set("rot", rot);
-        const auto pixels = drawn(1.0f);
+        const auto pixels = drawn({{"pos.x", x}, {"rot", rot}});
         int lit = 0;
         for (int i = 0, px = 0, y = 0; i < 200 * 200; ++i, px = i % 200, y = i / 200) {
             if (pixels[static_cast<std::size_t>(i) * 4 + 1] == 0) continue;
@@ -99,21 +88,14 @@ TEST_F(VectorTextEffectTest, AtProgress06WithTrail025OnlyTheSecondQuarterOfEachS
 }
 
 TEST_F(VectorTextEffectTest, SparksGatherThenFlyFromThePenTipsAndSparkSizeZeroRemovesOnlyThem) {
-    set("scale", 20);
     glClear(GL_COLOR_BUFFER_BIT);
     const auto emptyFrame = frame();
-    set("drawProgress", 0.0f);
-    EXPECT_EQ(drawn(1.0f), emptyFrame) << "drawProgress 0 draws nothing";
-    set("drawProgress", 0.1f);
-    EXPECT_NE(drawn(1.0f), emptyFrame) << "gathering sparks";
-    set("sparkSize", 0);
-    EXPECT_EQ(drawn(1.0f), emptyFrame) << "no lines while gathering";
-    set("drawProgress", 0.6f);
-    const auto linesOnly = drawn(1.0f);
-    set("sparkSize", 6);
-    EXPECT_NE(drawn(1.0f), linesOnly) << "pen-tip sparks";
-    set("sparkBrightness", 0);
-    EXPECT_EQ(drawn(1.0f), linesOnly) << "sparkSize 0 leaves the lines as they are";
+    EXPECT_EQ(drawn({{"scale", 20}, {"drawProgress", 0.0f}}), emptyFrame) << "drawProgress 0 draws nothing";
+    EXPECT_NE(drawn({{"drawProgress", 0.1f}}), emptyFrame) << "gathering sparks";
+    EXPECT_EQ(drawn({{"sparkSize", 0}}), emptyFrame) << "no lines while gathering";
+    const auto linesOnly = drawn({{"drawProgress", 0.6f}});
+    EXPECT_NE(drawn({{"sparkSize", 6}}), linesOnly) << "pen-tip sparks";
+    EXPECT_EQ(drawn({{"sparkBrightness", 0}}), linesOnly) << "no spark light: the lines alone";
 }
 
 }  // namespace

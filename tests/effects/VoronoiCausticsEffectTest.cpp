@@ -1,12 +1,12 @@
 // VoronoiCausticsEffect: texture name and upload, the unchanged-time rule, and the whole
-// image checked against the caustics formula of support/ProceduralReference.h.
+// image checked against the caustics formula of support/ProceduralReference.h (a NaN scale too).
 #include <gtest/gtest.h>
 
 #include "core/TextureManager.h"
 #include "effects/VoronoiCausticsEffect.h"
 #include "support/GlFixture.h"
 #include "support/ProceduralReference.h"
-#include "support/TrackTable.h"  // setKeys
+#include "support/EffectHelpers.h"
 
 namespace {
 
@@ -17,10 +17,6 @@ protected:
     void SetUp() override {
         GlFixture::SetUp();
         e.init();
-    }
-    void TearDown() override {
-        TextureManager::instance().clear();
-        GlFixture::TearDown();
     }
     // Sets every parameter by its track, updates at k.time and compares the whole image.
     void expectFormula(const CausticsParams& k) {
@@ -35,7 +31,8 @@ protected:
 };
 
 // Every step is the same single-precision operation as the formula's, so every pixel equals it
-// to the byte, also past the cell table (scale 400 takes the plain path).
+// to the byte, also past the cell table (scale 400 takes the plain path) and for a NaN scale
+// (min and max drop a NaN, so it once passed the cell-table guard and reached the integer floor).
 TEST_F(VoronoiCausticsEffectTest, WholeImageMatchesTheFormulaInBothLayouts) {
     const CausticsParams cases[] = {
         {0.0f, 1.5f, 6.0f, 3.5f, 0.2f, 0.8f, 1.0f, false},  // the defaults, flat
@@ -43,6 +40,7 @@ TEST_F(VoronoiCausticsEffectTest, WholeImageMatchesTheFormulaInBothLayouts) {
         {250.0f, -9.0f, 1.0f, 0.1f, 2.0f, 0.0f, 2.0f, false},  // gains 0 and 2
         {1.0f, 1.5f, 6.0f, 0.5f, 0.0f, 2.0f, 1.0f, false},
         {3.0f, 1.0f, 400.0f, 3.5f, 1.0f, 1.0f, 1.0f, false},
+        {1.0f, 1.5f, NAN, 3.5f, 0.2f, 0.8f, 1.0f, false},  // no nearest point: (0 + 0.15) * 255 * colour
         {1.1f, 1.5f, 6.0f, 3.5f, 0.2f, 0.8f, 1.0f, true},  // the defaults, sphere
         {33.0f, 7.5f, 29.0f, 10.0f, 1.8f, 1.0f, 0.5f, true},
         {5.0f, 2.0f, -3.5f, 2.0f, 1.0f, 1.0f, 1.0f, true},  // a negative scale mirrors the cells

@@ -129,8 +129,6 @@ TEST_F(RunFrameTest, DrawsInsideTheLetterboxOverBlackBarsUntilTheMusicEnds) {
     showBlackFrame(window);
     EXPECT_EQ(window.swaps, 2);
     expectColumns(0, 0);
-    EffectManager::instance().replaceList({});
-    resetProjectGlobals();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The loading phase in a temporary demo folder (working and program directory): the project,
 // the message texts and icons of every outcome, the "Data/Music/" choice, and playback start.
+// A project music file that loads: OfflineRenderTest.
 #include <gtest/gtest.h>
 
 #include "PlayerTestEffects.h"
@@ -31,7 +32,6 @@ protected:
     void TearDown() override {
         setMessageBoxHandler(nullptr);
         reset();
-        TextureManager::instance().clear();
         setProgramDirectoryOverride("");
         GlFixture::TearDown();
     }
@@ -103,16 +103,6 @@ TEST_F(LoadingPhaseTest, FailuresAndTheMissingMusicWarning) {
     EXPECT_FALSE(load());
     const std::string tried = "Error: Failed to load music.\nPath tried: '" + dir.file("Data/Music/missing.wav") + "'";
     EXPECT_EQ(boxes, (std::vector<std::string>{"Music Error: BASS_Init failed (error)", tried + " (error)"}));
-}
-
-TEST_F(LoadingPhaseTest, AProjectMusicFileThatLoadsSkipsTheFolder) {
-    dir.write("Data/demo.json", R"({"project": {"resolution": [800, 600], "musicFile": "Data/song.wav"}})");
-    ASSERT_TRUE(writeTestWav(dir.file("Data/song.wav"), 1.0));
-    dir.write("Data/Music/a.wav", "broken; never looked at");
-    EXPECT_TRUE(load()) << err;
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_TRUE(playing(dir.file("Data/song.wav")));
-    EXPECT_EQ(std::make_pair(projectWidth, projectHeight), std::make_pair(800, 600));
 }
 
 // Effects of an unknown class are skipped; music from the folder starts playing.

@@ -31,44 +31,39 @@ struct ScriptedChannel : MusicChannel {
     int reads = 0;
 };
 
-TEST(MusicClock, TimeIsTheLargestPositionSeenAndAFailedQueryKeepsIt) {
-    ScriptedChannel channel;
-    channel.positions = {0.25, 1.5, 1.25, std::nullopt, 10.000000123456789};
-    MusicClock clock(channel);
-    std::vector<float> times;
-    for (int i = 0; i < 5; ++i) times.push_back(clock.frameTime().time);
-    EXPECT_EQ(times, (std::vector<float>{0.25f, 1.5f, 1.5f, 1.5f, static_cast<float>(10.000000123456789)}));
-}
-
-TEST(MusicClock, AStoppedChannelEndsTheRunOnlyPastHalfASecond) {
-    ScriptedChannel stalled;
-    stalled.playing = false;  // not started yet, or stalled
-    stalled.positions = {0.0, 0.5, 0.5000001};
-    MusicClock clock(stalled);
-    EXPECT_TRUE(clock.frameTime().keepRunning);
-    EXPECT_TRUE(clock.frameTime().keepRunning) << "exactly 0.5 is not past it";
-    EXPECT_FALSE(clock.frameTime().keepRunning);
-
-    ScriptedChannel ending;
-    ending.positions = {59.9, 0.0};  // a stopped channel may report its start again
-    MusicClock second(ending);
-    EXPECT_TRUE(second.frameTime().keepRunning);
-    ending.playing = false;
-    const FrameTime end = second.frameTime();
-    EXPECT_FALSE(end.keepRunning);
-    EXPECT_FLOAT_EQ(end.time, 59.9f);
-}
-
-TEST(MusicClock, WithoutPlayableMusicEveryFrameIsAtTimeZeroAndNeverEnds) {
-    ScriptedChannel channel;
-    channel.hasChannel = channel.playing = false;
-    MusicClock clock(channel);
+// Frame by frame: the position the channel reports (nullopt: the query failed), whether it
+// plays, and the frame time expected. A stopped channel may report its start again.
+TEST(MusicClock, TheLargestPositionSeenAndTheEndOnlyPastHalfASecondOfAStoppedChannel) {
+    struct Frame {
+        std::optional<double> position;
+        bool playing;
+        float time;
+        bool keepRunning;
+    };
+    const std::vector<std::vector<Frame>> runs = {
+        {{0.25, true, 0.25f, true}, {1.5, true, 1.5f, true}, {1.25, true, 1.5f, true}, {std::nullopt, true, 1.5f, true},
+         {10.000000123456789, true, 10.0000001f, true}},
+        {{0.0, false, 0.0f, true}, {0.5, false, 0.5f, true}, {0.5000001, false, 0.5000001f, false}},  // stalled
+        {{59.9, true, 59.9f, true}, {0.0, false, 59.9f, false}}};
+    for (const auto& run : runs) {
+        ScriptedChannel channel;
+        MusicClock clock(channel);
+        for (const Frame& f : run) {
+            channel.positions = {f.position};
+            channel.playing = f.playing;
+            const FrameTime t = clock.frameTime();
+            EXPECT_FLOAT_EQ(t.time, f.time) << f.position.value_or(-1);
+            EXPECT_EQ(t.keepRunning, f.keepRunning) << f.position.value_or(-1);
+        }
+    }
+    ScriptedChannel none;  // no playable music: every frame at time 0, never the end, no query
+    none.hasChannel = none.playing = false;
+    MusicClock clock(none);
     for (int i = 0; i < 10; ++i) {
         const FrameTime t = clock.frameTime();
-        EXPECT_EQ(t.time, 0.0f);
-        EXPECT_TRUE(t.keepRunning);
+        EXPECT_TRUE(t.time == 0.0f && t.keepRunning);
     }
-    EXPECT_EQ(channel.reads, 0);
+    EXPECT_EQ(none.reads, 0);
 }
 
 // The silent output's position follows a steady clock from the play call.

@@ -1,6 +1,6 @@
-// The player without a display, as demorender drives it: the letterbox inside the requested
-// size, the manual music clock following the rendered time, failed loads leaving nothing
-// behind, and the bundled demo loading whole.
+// The player without a display, as demorender drives it: the project's resolution and music,
+// the letterbox inside the requested size, the manual music clock following the rendered time,
+// failed loads leaving nothing behind, and the bundled demo loading whole.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -26,15 +26,17 @@ protected:
     TempDir dir;
 };
 
-// A 4:3 project at 64x36: 48 wide, black bars of 8 columns on each side.
+// A 4:3 project at 64x36: 48 wide, black bars of 8 columns on each side. The project's music
+// file loads, so the music folder is never looked at.
 TEST_F(OfflineRenderTest, EveryFrameSeesTheMusicAtExactlyItsTimeAndDrawsInsideTheLetterbox) {
-    dir.write("Data/demo.json", R"({"project": {"resolution": [1024, 768], "musicFile": "Data/Music/song.wav"},
+    dir.write("Data/demo.json", R"({"project": {"resolution": [1024, 768], "musicFile": "Data/song.wav"},
                                     "effects": [{"className": "FillViewportEffect", "instanceName": "fill"}]})");
-    ASSERT_TRUE(writeTestWav(dir.file("Data/Music/song.wav"), 3.0));
+    ASSERT_TRUE(writeTestWav(dir.file("Data/song.wav"), 3.0));
+    dir.write("Data/Music/a.wav", "broken; never looked at");
     OfflineSession session;
     ASSERT_TRUE(session.open(dir.path().string(), 64, 36)) << session.error();
     EXPECT_NEAR(session.musicLengthSeconds(), 3.0, 1e-6);
-    EXPECT_EQ(session.musicFile(), dir.file("Data/Music/song.wav"));
+    EXPECT_EQ(session.musicFile(), dir.file("Data/song.wav"));
     auto* fill = dynamic_cast<FillViewportEffect*>(EffectManager::instance().at(0));
     ASSERT_NE(fill, nullptr);
     const HCHANNEL channel = getMusicPlayer()->channel;

@@ -1,5 +1,6 @@
-// A gtest fixture with a real headless OpenGL context (EGL surfaceless, llvmpipe here).
-// GL tests never skip: a context that cannot be made is a failure.
+// A gtest fixture with a real headless OpenGL context (EGL surfaceless, llvmpipe here), and the
+// design size, effect list and texture store left empty for the next test (while the context
+// still lives). GL tests never skip: a context that cannot be made is a failure.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +11,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/EffectManager.h"
+#include "core/ProjectGlobals.h"
+#include "core/TextureManager.h"
 #include "platform/HeadlessGl.h"
 
 class GlFixture : public ::testing::Test {
@@ -20,8 +24,14 @@ protected:
         ASSERT_TRUE(gl_.create(width_, height_)) << gl_.error();
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        resetProjectGlobals();
     }
-    void TearDown() override { gl_.destroy(); }
+    void TearDown() override {
+        EffectManager::instance().replaceList({});
+        TextureManager::instance().clear();
+        resetProjectGlobals();
+        gl_.destroy();
+    }
 
     // RGBA of the pixel at (x, y), y counted from the bottom row as GL does.
     std::array<std::uint8_t, 4> pixel(int x, int y) const {

@@ -9,6 +9,7 @@
 #include "core/ScreenOverlay.h"
 #include "core/TextureManager.h"
 #include "core/ViewportTexture.h"
+#include "support/EffectHelpers.h"
 #include "support/GlFixture.h"
 
 using Rgb = std::array<int, 3>;
@@ -35,11 +36,6 @@ inline void drawPatches(const ViewportRect& v) { drawPicture(v, [&](int x, int y
 
 class ScreenEffectTest : public GlFixture {
 protected:
-    void TearDown() override {
-        resetProjectGlobals();
-        TextureManager::instance().clear();
-        GlFixture::TearDown();
-    }
     void useLetterbox() {
         ASSERT_TRUE(gl_.resize(160, 90)) << gl_.error();
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -57,16 +53,5 @@ protected:
         glClear(GL_DEPTH_BUFFER_BIT);
         glClearDepth(1.0);
         glDisable(GL_SCISSOR_TEST);
-    }
-    static void draw(Effect& e, std::initializer_list<std::pair<const char*, float>> values) {
-        for (auto [name, value] : values) e.findTrack(name)->setKey(0.0f, value, InterpType::Linear);
-        e.updateAllTracks(0.0f);
-        e.render();
-    }
-    // NaN, infinite and huge values in each named track in turn: every draw ends, no GL error.
-    static void drawBadValues(Effect& e, std::initializer_list<const char*> names) {
-        for (const char* name : names)
-            for (float value : {NAN, 1e30f, -1e30f, -INFINITY, INFINITY, 1e9f}) draw(e, {{name, value}});
-        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
 };

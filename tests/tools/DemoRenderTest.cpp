@@ -1,6 +1,8 @@
 // demorender as a user runs it: --help, refusal of nonsense options, frame counts and names for
 // --from/--to/--fps and --at, the PNG format, byte-identical repeated renders of the bundled
-// demo, output paths, load failures, progress, and video output checked with ffprobe.
+// demo, output paths, load failures, progress, video output checked with ffprobe; and when the
+// world fails under it (full disk, unwritable folder, missing or failing ffmpeg, the music file
+// truncated while rendering): a message, exit code 1, no partial file.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -40,6 +42,16 @@ protected:
         for (const auto& entry : fs::directory_iterator(dir.file(folder))) names.push_back(entry.path().filename());
         std::sort(names.begin(), names.end());
         return names;
+    }
+    // Every file left outside the demo and a fake ffmpeg, relative to the test folder.
+    std::vector<std::string> outputs() {
+        std::vector<std::string> found;
+        for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+            const std::string path = fs::relative(entry.path(), dir.path()).string();
+            if (entry.is_regular_file() && path.rfind("demo/", 0) != 0 && path.rfind("bin/", 0) != 0)
+                found.push_back(path);
+        }
+        return found;  // expected empty, so the order does not matter
     }
 
     TempDir dir;
@@ -122,28 +134,79 @@ TEST_F(DemoRenderTest, TwoRendersOfTheBundledDemoAreIdentical) {
     }
 }
 
-TEST_F(DemoRenderTest, LoadFailuresEndWithThePlayersMessage) {
+// Every message of the loading phase is LoadingPhaseTest's; here that a failed load ends the run.
+TEST_F(DemoRenderTest, LoadFailuresEndTheRun) {
     ProcessResult run = render("--root demo --quiet");
-    EXPECT_NE(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("does not exist"), std::string::npos) << run.err;
-    fs::create_directories(dir.file("demo"));
-    run = render("--root demo --quiet");
-    EXPECT_NE(run.exitCode, 0);
-    EXPECT_NE(run.err.find("Error: Failed to load Data/demo.json\n"), std::string::npos) << run.err;
     demo();
     dir.write("demo/Data/Music/bad.mp3", "no music here");
     run = render("--root demo --quiet");
-    EXPECT_NE(run.exitCode, 0);
-    EXPECT_NE(run.err.find("Error: Failed to load music.\nPath tried: 'Data/Music/bad.mp3'\n"), std::string::npos)
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("Error: Failed to load music.\nPath tried: 'Data/Music/bad.mp3'\n"
+                           "demorender: the demo could not be loaded\n"),
+              std::string::npos)
         << run.err;
     EXPECT_FALSE(fs::exists(dir.file("demo/render")));
+}
 
-    fs::remove(dir.file("demo/Data/Music/bad.mp3"));
-    run = runShell("PATH=/nowhere DEMO_AUDIO=null " + buildProgram("demorender") + " --root demo --out x.webm --quiet",
-                   dir.path().string());
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find("ffmpeg was not found"), std::string::npos) << run.err;
-    EXPECT_FALSE(fs::exists(dir.file("x.webm")));
+// A file size limit (a full disk for one file), a folder it cannot write, no ffmpeg, an ffmpeg
+// that dies or writes nothing: a message, exit code 1, and no output file under its final name
+// unless complete (no partial files at all). The frames are noise (an overlay of a noise
+// texture), so no frame compresses small.
+TEST_F(DemoRenderTest, FailuresEndWithAMessageAndLeaveNoPartialFile) {
+    std::string noise = "P6\n64 64\n255\n";
+    for (int i = 0; i < 64 * 64 * 3; ++i) noise += static_cast<char>((i * 7919 + (i >> 5) * 104729) & 0xFF);
+    dir.write("demo/Data/Textures/noise.ppm", noise);
+    demo(R"({"textures": ["Data/Textures/noise.ppm"], "effects": [{"className": "OverlayEffect"}]})");
+    struct Case {
+        const char* what;
+        std::string prefix, fake, args, message;  // fake: the body of a fake ffmpeg, "" = the real one
+    };
+    const std::vector<Case> cases = {
+        {"file size limit, frames", "ulimit -f 8;", "", "--size 320x180 --at 0,1 --out frames",
+         "cannot write '" + dir.file("frames/frame_000000.png") + "': File too large"},
+        {"file size limit, video", "ulimit -f 8;", "", "--size 320x180 --fps 30 --to 3 --out video.mp4",
+         "ffmpeg could not write '" + dir.file("video.mp4") + "'"},
+        {"unwritable folder, frames", "", "", "--at 0 --out /proc", "cannot write '/proc/frame_000000.png': "},
+        {"unwritable folder, video", "", "", "--at 0 --out /proc/video.mp4", "cannot write '/proc/video.mp4': "},
+        {"ffmpeg dies after a few bytes", "", "head -c 100 >/dev/null; exit 1", "--to 2 --out video.mp4",
+         "ffmpeg stopped accepting frames for '" + dir.file("video.mp4") + "'"},
+        {"ffmpeg killed while writing", "", "for a; do out=$a; done; cat >/dev/null; echo x > \"$out\"; kill -9 $$",
+         "--to 2 --out video.mp4", "ffmpeg could not write '" + dir.file("video.mp4") + "' (it was killed by Killed"},
+        {"ffmpeg writes nothing", "", "cat >/dev/null; exit 0", "--to 1 --out video.mp4",
+         "ffmpeg ended without writing '" + dir.file("video.mp4") + "'"},
+        {"no ffmpeg", "PATH=/nowhere", "", "--out x.webm", "ffmpeg was not found in PATH; install ffmpeg to write '" +
+                                                               dir.file("x.webm") + "', or give --out a folder"},
+    };
+    for (const Case& c : cases) {
+        if (!c.fake.empty()) {  // an executable "ffmpeg" in bin/ found first
+            dir.write("bin/ffmpeg", "#!/bin/sh\n" + c.fake + "\n");
+            fs::permissions(dir.file("bin/ffmpeg"), fs::perms::owner_all);
+        }
+        const std::string path = c.fake.empty() ? "" : " PATH=" + dir.file("bin") + ":/usr/bin:/bin";
+        const ProcessResult run = runShell(c.prefix + path + " DEMO_AUDIO=null " + buildProgram("demorender") +
+                                               " --root demo --quiet " + c.args,
+                                           dir.path().string());
+        EXPECT_EQ(run.exitCode, 1) << c.what << "\n" << run.err;
+        EXPECT_NE(run.err.find("demorender: " + c.message), std::string::npos) << c.what << "\n" << run.err;
+        EXPECT_EQ(outputs(), std::vector<std::string>{}) << c.what;
+        fs::remove_all(dir.file("frames"));
+    }
+}
+
+TEST_F(DemoRenderTest, MusicTruncatedWhileRenderingFailsTheRun) {
+    demo(R"({"project": {"musicFile": "Data/Music/m.wav"}})");  // black frames
+    ASSERT_TRUE(writeTestWav(dir.file("demo/Data/Music/m.wav"), 60.0));
+    // Thousands of small frames; the music is cut once the first ones are on disk.
+    const ProcessResult run = render(
+        "--root demo --quiet --size 16x16 --fps 100 --out frames & pid=$!; "
+        "while [ ! -e frames/frame_000020.png ]; do sleep 0.01; done; : > demo/Data/Music/m.wav; wait $pid");
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_NE(run.err.find("demorender: the music file '" + dir.file("demo/Data/Music/m.wav") +
+                           "' changed while rendering (now 0 bytes, was "),
+              std::string::npos)
+        << run.err;
 }
 
 TEST_F(DemoRenderTest, AnMp4HasTheTimelinesDurationAndTheMusic) {
