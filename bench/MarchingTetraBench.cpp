@@ -1,14 +1,14 @@
 // Milliseconds per frame of the iso-surface at 32, 64 and 80 grid points a side: the effect's
 // whole update (tracks, sampling, normals, polygonisation) for the default field (a sphere
 // smoothly joined with 17 metaballs) and for a half-way cross-fade to a box, next to the
-// straightforward single-threaded frame of support/MarchingTetraReference.h (the composed
+// straightforward single-threaded frame of baselines/MarchingTetraReference.h (the composed
 // field called per point, every tetrahedron of every cube) as the baseline. Each case reports
 // its triangle count. The OneThread variant limits the worker threads to the calling thread.
 #include <benchmark/benchmark.h>
 
 #include "base/Workers.h"
 #include "effects/MarchingTetraEffect.h"
-#include "support/MarchingTetraReference.h"
+#include "baselines/MarchingTetraReference.h"
 
 namespace {
 

@@ -25,7 +25,7 @@
 #include "effects/FocusBlurEffect.h"
 #include "effects/GloomEffect.h"
 #include "platform/HeadlessGl.h"
-#include "support/FocusBlurReference.h"
+#include "baselines/FocusBlurReference.h"
 
 namespace {
 

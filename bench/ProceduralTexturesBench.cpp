@@ -21,7 +21,7 @@
 #include "effects/PlasmaEffect.h"
 #include "effects/VoronoiCausticsEffect.h"
 #include "platform/HeadlessGl.h"
-#include "support/ProceduralReference.h"
+#include "baselines/ProceduralReference.h"
 
 namespace {
 

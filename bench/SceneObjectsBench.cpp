@@ -19,7 +19,7 @@
 #include "effects/NorwegianFlagEffect.h"
 #include "effects/RubixCubeEffect.h"
 #include "platform/HeadlessGl.h"
-#include "support/SceneObjectsReference.h"
+#include "baselines/SceneObjectsReference.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "effects/CellularLinesEffect.h"
 #include "support/EffectHelpers.h"
 #include "support/GlFixture.h"
-#include "support/SceneObjectsReference.h"
+#include "baselines/SceneObjectsReference.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "core/TextureManager.h"
 #include "effects/ClassicFireEffect.h"
 #include "support/GlFixture.h"
-#include "support/ProceduralReference.h"
+#include "baselines/ProceduralReference.h"
 #include "support/EffectHelpers.h"
 
 namespace {

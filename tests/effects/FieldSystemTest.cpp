@@ -1,7 +1,7 @@
 // FieldSystem: field, operation and cross-fade values at chosen grid points against the
 // formulas written out here (through the callables and through row sampling), the metaball
 // paths, and polygonisation: a closed sphere, and values, normals and triangles against the
-// straightforward path of support/MarchingTetraReference.h.
+// straightforward path of baselines/MarchingTetraReference.h.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,7 +9,7 @@
 
 #include "base/Workers.h"
 #include "effects/FieldSystem.h"
-#include "support/MarchingTetraReference.h"
+#include "baselines/MarchingTetraReference.h"
 
 namespace {
 

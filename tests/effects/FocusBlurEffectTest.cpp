@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "effects/FocusBlurEffect.h"
-#include "support/FocusBlurReference.h"
+#include "baselines/FocusBlurReference.h"
 #include "support/ScreenPicture.h"
 
 namespace {

@@ -1,11 +1,11 @@
 // PlasmaEffect: texture name and upload, the unchanged-time rule, and the image checked
-// against the plasma formula evaluated pixel by pixel in support/ProceduralReference.h.
+// against the plasma formula evaluated pixel by pixel in baselines/ProceduralReference.h.
 #include <gtest/gtest.h>
 
 #include "core/TextureManager.h"
 #include "effects/PlasmaEffect.h"
 #include "support/GlFixture.h"
-#include "support/ProceduralReference.h"
+#include "baselines/ProceduralReference.h"
 #include "support/EffectHelpers.h"
 
 namespace {

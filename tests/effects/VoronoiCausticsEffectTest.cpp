@@ -1,11 +1,11 @@
 // VoronoiCausticsEffect: texture name and upload, the unchanged-time rule, and the whole
-// image checked against the caustics formula of support/ProceduralReference.h (a NaN scale too).
+// image checked against the caustics formula of baselines/ProceduralReference.h (a NaN scale too).
 #include <gtest/gtest.h>
 
 #include "core/TextureManager.h"
 #include "effects/VoronoiCausticsEffect.h"
 #include "support/GlFixture.h"
-#include "support/ProceduralReference.h"
+#include "baselines/ProceduralReference.h"
 #include "support/EffectHelpers.h"
 
 namespace {
