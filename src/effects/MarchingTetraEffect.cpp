@@ -126,8 +126,8 @@ void MarchingTetraEffect::configureFields() {
 }
 
 void MarchingTetraEffect::applyTransform() const {
-    const float* p = driving ? drivenPos : nullptr;
-    const float* r = driving ? drivenRot : nullptr;
+    const float* p = driving ? driven.pos : nullptr;
+    const float* r = driving ? driven.rot : nullptr;
     glTranslatef(p ? p[0] : posX, p ? p[1] : posY, p ? p[2] : posZ);
     glRotatef(r ? r[2] : rotZ, 0.0f, 0.0f, 1.0f);
     glRotatef(r ? r[1] : rotY, 0.0f, 1.0f, 0.0f);
@@ -204,29 +204,9 @@ void MarchingTetraEffect::renderGeometry() {
 }
 
 void MarchingTetraEffect::drive(float dt, bool forward, bool backward, bool left, bool right, bool up, bool down) {
-    const float d = kDriveSpeed * dt;
-    if (left) drivenPos[0] -= d;
-    if (right) drivenPos[0] += d;
-    if (up) drivenPos[1] += d;
-    if (down) drivenPos[1] -= d;
-    if (forward) drivenPos[2] -= d;
-    if (backward) drivenPos[2] += d;
+    driven.move(kDriveSpeed * dt, forward, backward, left, right, up, down);
 }
 
-void MarchingTetraEffect::syncFromParameters() {
-    drivenPos[0] = posX;
-    drivenPos[1] = posY;
-    drivenPos[2] = posZ;
-    drivenRot[0] = rotX;
-    drivenRot[1] = rotY;
-    drivenRot[2] = rotZ;
-}
+void MarchingTetraEffect::syncFromParameters() { driven.set(posX, posY, posZ, rotX, rotY, rotZ); }
 
-void MarchingTetraEffect::recordKeys(float time) {
-    const std::pair<const char*, float> values[] = {
-        {"pos.x", drivenPos[0]}, {"pos.y", drivenPos[1]}, {"pos.z", drivenPos[2]},
-        {"rot.x", drivenRot[0]}, {"rot.y", drivenRot[1]}, {"rot.z", drivenRot[2]},
-    };
-    for (const auto& [name, value] : values)
-        if (KeyframeTrack* track = findTrack(name)) track->recordKey(time, value);
-}
+void MarchingTetraEffect::recordKeys(float time) { driven.recordInto(*this, time); }

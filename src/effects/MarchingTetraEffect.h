@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/DrivenPlacement.h"
 #include "core/Effect.h"
 #include "effects/FieldSystem.h"
 
@@ -64,8 +65,7 @@ public:
     std::int32_t currentResolution = 32;
 
     // Driven state, used instead of the position and rotation tracks while `driving` is set.
-    float drivenPos[3] = {0.0f, 0.0f, 0.0f};
-    float drivenRot[3] = {0.0f, 0.0f, 0.0f};
+    DrivenPlacement driven;
 
 private:
     void chooseTexture();

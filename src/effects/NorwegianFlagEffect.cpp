@@ -266,8 +266,8 @@ void NorwegianFlagEffect::onRender() {
     glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
     glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
 
-    const float* p = driving ? drivenPos : nullptr;
-    const float* r = driving ? drivenRot : nullptr;
+    const float* p = driving ? driven.pos : nullptr;
+    const float* r = driving ? driven.rot : nullptr;
     glTranslatef(p ? p[0] : posX, p ? p[1] : posY, p ? p[2] : posZ);
     glRotatef(r ? r[2] : rotZ, 0.0f, 0.0f, 1.0f);
     glRotatef(r ? r[1] : rotY, 0.0f, 1.0f, 0.0f);
@@ -298,26 +298,9 @@ void NorwegianFlagEffect::onRender() {
 }
 
 void NorwegianFlagEffect::drive(float dt, bool forward, bool backward, bool left, bool right, bool up, bool down) {
-    const float d = kDriveSpeed * dt;
-    if (left) drivenPos[0] -= d;
-    if (right) drivenPos[0] += d;
-    if (up) drivenPos[1] += d;
-    if (down) drivenPos[1] -= d;
-    if (forward) drivenPos[2] -= d;
-    if (backward) drivenPos[2] += d;
+    driven.move(kDriveSpeed * dt, forward, backward, left, right, up, down);
 }
 
-void NorwegianFlagEffect::syncFromParameters() {
-    const float values[6] = {posX, posY, posZ, rotX, rotY, rotZ};
-    std::copy(values, values + 3, drivenPos);
-    std::copy(values + 3, values + 6, drivenRot);
-}
+void NorwegianFlagEffect::syncFromParameters() { driven.set(posX, posY, posZ, rotX, rotY, rotZ); }
 
-void NorwegianFlagEffect::recordKeys(float time) {
-    const std::pair<const char*, float> values[] = {
-        {"pos.x", drivenPos[0]}, {"pos.y", drivenPos[1]}, {"pos.z", drivenPos[2]},
-        {"rot.x", drivenRot[0]}, {"rot.y", drivenRot[1]}, {"rot.z", drivenRot[2]},
-    };
-    for (const auto& [name, value] : values)
-        if (KeyframeTrack* track = findTrack(name)) track->recordKey(time, value);
-}
+void NorwegianFlagEffect::recordKeys(float time) { driven.recordInto(*this, time); }

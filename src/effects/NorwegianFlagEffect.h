@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/DrivenPlacement.h"
 #include "core/Effect.h"
 
 class NorwegianFlagEffect : public Effect, public IDrivable {
@@ -53,8 +54,7 @@ public:
 
     // Driven transform, used instead of the six position and rotation parameters while
     // `driving` is set.
-    float drivenPos[3] = {0.0f, 0.0f, 0.0f};
-    float drivenRot[3] = {0.0f, 0.0f, 0.0f};
+    DrivenPlacement driven;
 
     float posX = 0.0f, posY = 0.0f, posZ = -40.0f;
     float rotX = 0.0f, rotY = 0.0f, rotZ = 0.0f;  // degrees
