@@ -24,6 +24,7 @@
 #include "effects/LeftfieldAutomataEffect.h"
 #include "effects/PredatorEffect.h"
 #include "effects/RadarImageryEffect.h"
+#include "BenchContext.h"
 #include "platform/HeadlessGl.h"
 
 namespace {
@@ -31,13 +32,7 @@ namespace {
 constexpr float kFrame = 1.0f / 60.0f;
 
 // One context for the whole run, resized to the benchmark's frame.
-HeadlessGl& context(int width, int height) {
-    static HeadlessGl gl;
-    if (gl.width() == 0 && !gl.create(width, height)) std::fprintf(stderr, "no GL context: %s\n", gl.error().c_str());
-    if (gl.width() != width || gl.height() != height) gl.resize(width, height);
-    glViewport(0, 0, width, height);
-    return gl;
-}
+HeadlessGl& context(int width, int height) { return benchContext(width, height); }
 
 int heightFor(int width) { return width * 9 / 16; }
 

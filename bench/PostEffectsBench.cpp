@@ -24,6 +24,7 @@
 #include "effects/ColorFilterEffect.h"
 #include "effects/FocusBlurEffect.h"
 #include "effects/GloomEffect.h"
+#include "BenchContext.h"
 #include "platform/HeadlessGl.h"
 #include "baselines/FocusBlurReference.h"
 
@@ -33,14 +34,7 @@ int heightFor(int width) { return width * 9 / 16; }
 
 // The headless context at width x height with a viewport over all of it.
 void context(int width, int height) {
-    static HeadlessGl gl;
-    static bool made = [] {
-        if (!gl.create(64, 64)) std::fprintf(stderr, "no GL context: %s\n", gl.error().c_str());
-        return true;
-    }();
-    (void)made;
-    if (gl.width() != width || gl.height() != height) gl.resize(width, height);
-    glViewport(0, 0, width, height);
+    benchContext(width, height);
     projectWidth = width;
     projectHeight = height;
 }

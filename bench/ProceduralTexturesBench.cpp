@@ -20,6 +20,7 @@
 #include "effects/ClassicFireEffect.h"
 #include "effects/PlasmaEffect.h"
 #include "effects/VoronoiCausticsEffect.h"
+#include "BenchContext.h"
 #include "platform/HeadlessGl.h"
 #include "baselines/ProceduralReference.h"
 
@@ -28,15 +29,7 @@ namespace {
 using reference::kSize;
 constexpr float kFrame = 1.0f / 60.0f;
 
-HeadlessGl& context() {
-    static HeadlessGl gl;
-    static bool made = [] {
-        if (!gl.create(kSize, kSize)) std::fprintf(stderr, "no GL context: %s\n", gl.error().c_str());
-        return true;
-    }();
-    (void)made;
-    return gl;
-}
+HeadlessGl& context() { return benchContext(kSize, kSize); }
 
 // The fire, cell by cell and pixel by pixel on one thread.
 struct FireBaseline {

@@ -12,19 +12,12 @@
 #include "effects/Camera.h"
 #include "effects/Lighting.h"
 #include "effects/RotatingCubeEffect.h"
+#include "BenchContext.h"
 #include "platform/HeadlessGl.h"
 
 namespace {
 
-HeadlessGl& context() {
-    static HeadlessGl gl;
-    static bool made = [] {
-        if (!gl.create(256, 256)) std::fprintf(stderr, "no GL context: %s\n", gl.error().c_str());
-        return true;
-    }();
-    (void)made;
-    return gl;
-}
+HeadlessGl& context() { return benchContext(256, 256); }
 
 template <class E>
 void renderLoop(benchmark::State& state, E& effect) {

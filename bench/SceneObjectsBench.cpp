@@ -18,6 +18,7 @@
 #include "effects/CellularLinesEffect.h"
 #include "effects/NorwegianFlagEffect.h"
 #include "effects/RubixCubeEffect.h"
+#include "BenchContext.h"
 #include "platform/HeadlessGl.h"
 #include "baselines/SceneObjectsReference.h"
 
@@ -27,12 +28,7 @@ constexpr float kFrame = 1.0f / 60.0f;
 
 // A 65 degree view of 16 : 9 from the origin, as the effects' defaults expect.
 HeadlessGl& context() {
-    static HeadlessGl gl;
-    static bool made = [] {
-        if (!gl.create(1280, 720)) std::fprintf(stderr, "no GL context: %s\n", gl.error().c_str());
-        return true;
-    }();
-    (void)made;
+    HeadlessGl& gl = benchContext(1280, 720);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(65.0, 1280.0 / 720.0, 0.1, 250.0);

@@ -15,22 +15,14 @@
 #include "base/Random.h"
 #include "effects/MatrixGreetingsEffect.h"
 #include "effects/VectorTextEffect.h"
+#include "BenchContext.h"
 #include "platform/HeadlessGl.h"
 
 namespace {
 
 constexpr float kFrame = 1.0f / 60.0f;
 
-HeadlessGl& context() {
-    static HeadlessGl gl;
-    static bool made = [] {
-        if (!gl.create(1280, 720)) std::fprintf(stderr, "no GL context: %s\n", gl.error().c_str());
-        glViewport(0, 0, 1280, 720);
-        return true;
-    }();
-    (void)made;
-    return gl;
-}
+HeadlessGl& context() { return benchContext(1280, 720); }
 
 struct Rain {
     explicit Rain(int columns) {
