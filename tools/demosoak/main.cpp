@@ -3,8 +3,6 @@
 // after each pass.
 // Exits 1 when the memory kept growing after the first pass, or a pass failed.
 //   demosoak [--root DIR] [--size WxH] [--fps N] [--time SECONDS]
-#include <malloc.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -74,11 +72,6 @@ int main(int argc, char** argv) {
         long frames = 0;
         for (double t = 0.0; t < length; t = static_cast<double>(++frames) / options.fps)
             session.renderFrame(static_cast<float>(t));
-        // The allocator's free pages go back to the system first, so the figure counts memory in
-        // use: the GL driver's many small draws (the sparks) leave free holes in the heap whose
-        // pages the allocator would otherwise keep, a few MiB more after some passes than after
-        // others.
-        malloc_trim(0);
         figures.push_back(residentKiB());
         std::printf("soak: pass %zu: %ld frames in %.1f s, resident %llu KiB (%+lld KiB since pass 1)\n",
                     figures.size(), frames, elapsed() - passStart, static_cast<unsigned long long>(figures.back()),
