@@ -1,6 +1,7 @@
 // The soak's bookkeeping: the resident memory of this process, and the verdict over the passes.
-// Memory may grow while the first pass warms caches (driver, allocator, worker threads); after it
-// the figure must stay flat. Does not render.
+// Memory grows while the first pass warms caches (driver, allocator, worker threads), and the
+// allocator's heap and the GL driver's buffers settle over the next pass or so; after that the
+// figure must stay flat, which is what a leak never does. Does not render.
 #pragma once
 
 #include <cstdint>
@@ -10,9 +11,11 @@
 // VmRSS of this process in KiB from /proc/self/status, 0 when it cannot be read.
 std::uint64_t residentKiB();
 
-// Growth allowed over the first pass's figure: allocator noise, not a leak.
+// Rise allowed from the earlier to the later passes: allocator noise, not a leak.
 constexpr std::uint64_t kSoakSlackKiB = 8 * 1024;
 
-// Empty when memory stopped growing after the first pass (`passes` holds the figure after each
-// pass), else a one-line reason. Fewer than two passes cannot tell and are refused.
+// Empty when memory stopped growing (`passes` holds the figure after each pass), else a one-line
+// reason. The passes after the first are split in an earlier and a later half; the later half's
+// peak may not exceed the earlier half's by more than the slack. Fewer than three passes cannot
+// tell and are refused.
 std::string soakVerdict(const std::vector<std::uint64_t>& passes);

@@ -81,6 +81,6 @@ int main(int argc, char** argv) {
     session.close();
     const std::string verdict = soakVerdict(figures);
     std::printf("soak: %zu passes in %.0f s: %s\n", figures.size(), elapsed(),
-                verdict.empty() ? "memory stopped growing after the first pass" : verdict.c_str());
+                verdict.empty() ? "memory stopped growing" : verdict.c_str());
     return verdict.empty() ? 0 : 1;
 }
