@@ -16,7 +16,8 @@
 namespace {
 
 // Shell helpers for the scripts. `wait_for CMD...` retries CMD for up to 60 s. The player's
-// window is "Demo"; a message box is any other top-level window smaller than the screen.
+// window is "Demo"; the message box is the window named by its caption, "Error" (a search by
+// size once caught a helper window that was gone a moment later).
 // `timed CMD...` runs CMD and writes "start end" in nanoseconds to times.txt.
 constexpr const char* kScriptPrelude = R"sh(set -u
 wait_for() {
@@ -26,11 +27,8 @@ wait_for() {
 }
 player_window() { xdotool search --name '^Demo$' >/dev/null 2>&1; }
 message_box() {
-  for w in $(xdotool search --maxdepth 1 --class '.*' 2>/dev/null); do
-    case "$(xdotool getwindowgeometry "$w" 2>/dev/null)" in
-      *1280x720*|"") ;;
-      *) echo "$w"; return 0 ;;
-    esac
+  for w in $(xdotool search --class '.*' 2>/dev/null); do
+    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = Error ] && echo "$w" && return 0
   done
   return 1
 }
