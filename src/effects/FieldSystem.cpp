@@ -210,6 +210,14 @@ void morphRow(int n, float t, float* a, const float* b) {
 }
 
 // Rows of scratch a field needs besides its output row.
+// Floats of per-thread scratch for `count` floats, in whole cache lines plus one, so two threads'
+// scratch rows never share a line (writing one line from both cores made the sampling slower on
+// two threads than on one).
+std::size_t slotFloats(std::size_t count) {
+    constexpr std::size_t kLineFloats = 64 / sizeof(float);
+    return (count + 2 * kLineFloats - 1) / kLineFloats * kLineFloats;
+}
+
 int scratchDepth(const ScalarField& f) {
     if (const auto* op = f.target<OperationField>()) return std::max(scratchDepth(op->a), 1 + scratchDepth(op->b));
     if (const auto* m = f.target<MorphField>()) return std::max(scratchDepth(m->first), 1 + scratchDepth(m->second));
@@ -344,7 +352,7 @@ void FieldSystem::sampleRow(const ScalarField& field, int y, int z, float* out, 
 
 void FieldSystem::sampleField() {
     const int n = resolution;
-    const std::size_t perSlot = static_cast<std::size_t>(scratchDepth(composedField)) * n;
+    const std::size_t perSlot = slotFloats(static_cast<std::size_t>(scratchDepth(composedField)) * n);
     const std::size_t slots = static_cast<std::size_t>(workers::threadCount());
     if (rowScratch_.size() < perSlot * slots) rowScratch_.resize(perSlot * slots);
     workers::parallelFor(
@@ -389,13 +397,14 @@ void FieldSystem::computeNormals() { computeNormalRows(nullptr); }
 
 void FieldSystem::computeNormalRows(const std::uint8_t* wanted) {
     const int n = resolution;
+    const std::size_t perSlot = slotFloats(static_cast<std::size_t>(n));
     const std::size_t slots = static_cast<std::size_t>(workers::threadCount());
-    if (rowScratch_.size() < static_cast<std::size_t>(n) * slots) rowScratch_.resize(static_cast<std::size_t>(n) * slots);
+    if (rowScratch_.size() < perSlot * slots) rowScratch_.resize(perSlot * slots);
     static_assert(sizeof(std::array<float, 3>) == 3 * sizeof(float), "normals are packed triples");
     workers::parallelFor(
         n * n,
         [&](int begin, int end, int slot) {
-            float* dx = rowScratch_.data() + static_cast<std::size_t>(n) * slot;
+            float* dx = rowScratch_.data() + perSlot * slot;
             auto row = [&](int y, int z) { return values.data() + (static_cast<std::size_t>(z) * n + y) * n; };
             for (int r = begin; r < end; ++r) {
                 if (wanted && !wanted[r]) continue;
