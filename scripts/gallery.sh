@@ -16,7 +16,7 @@ shots=(
   "RotatingCubeEffect 23.0"       "MarchingTetraEffect 36.0"     "RubixCubeEffect 28.5"
   "NorwegianFlagEffect 44.0"      "CellularLinesEffect 52.0"     "LeftfieldAutomataEffect 12.0"
   "MatrixGreetingsEffect 76.0"    "VectorTextEffect 6.5"         "PredatorEffect 84.0"
-  "RadarImageryEffect 92.0"       "ColorFilterEffect 102.5"      "FocusBlurEffect 68.0"
+  "RadarImageryEffect 92.0"       "ColorFilterEffect 102.5"      "FocusBlurEffect 66.5"
   "GloomEffect 30.0"              "GrayscaleOverlayEffect 116.5" "CinematicOverlayEffect 110.0"
   "OverlayEffect 60.0"
 )

@@ -123,8 +123,18 @@ std::vector<std::uint8_t> HeadlessGl::readPixelsRgba() const {
 }
 
 std::vector<std::uint8_t> HeadlessGl::readPixelsRgbTopDown() const {
-    std::vector<std::uint8_t> rgba = readPixelsRgba();
-    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width_) * height_ * 3);
+    std::vector<std::uint8_t> rgb, rgba;
+    readPixelsRgbTopDown(rgb, rgba);
+    return rgb;
+}
+
+// Read as RGBA, which the driver copies out faster than RGB, and packed to RGB here.
+void HeadlessGl::readPixelsRgbTopDown(std::vector<std::uint8_t>& rgb, std::vector<std::uint8_t>& rgba) const {
+    rgba.resize(static_cast<std::size_t>(width_) * height_ * 4);
+    rgb.resize(static_cast<std::size_t>(width_) * height_ * 3);
+    glFinish();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
     for (int y = 0; y < height_; ++y) {
         const std::uint8_t* src = &rgba[static_cast<std::size_t>(height_ - 1 - y) * width_ * 4];
         std::uint8_t* dst = &rgb[static_cast<std::size_t>(y) * width_ * 3];
@@ -134,5 +144,4 @@ std::vector<std::uint8_t> HeadlessGl::readPixelsRgbTopDown() const {
             dst[x * 3 + 2] = src[x * 4 + 2];
         }
     }
-    return rgb;
 }

@@ -30,6 +30,9 @@ public:
     std::vector<std::uint8_t> readPixelsRgba() const;
     // Same as RGB with the top row first (image file order).
     std::vector<std::uint8_t> readPixelsRgbTopDown() const;
+    // The same into `rgb`, with `rgba` as the read-back's scratch: buffers kept across frames
+    // spare two frame-sized allocations (and their page faults) per frame.
+    void readPixelsRgbTopDown(std::vector<std::uint8_t>& rgb, std::vector<std::uint8_t>& rgba) const;
 
 private:
     bool makeFramebuffer(int width, int height);

@@ -92,9 +92,10 @@ bool OfflineSession::musicUnchanged(std::string& error) const {
     return false;
 }
 
-std::vector<std::uint8_t> OfflineSession::renderFrame(float t) {
+const std::vector<std::uint8_t>& OfflineSession::renderFrame(float t) {
     audio::setManualPosition(t);
     clock_.time = t;
     runFrame(window_, nullptr, clock_);
-    return gl_.readPixelsRgbTopDown();
+    gl_.readPixelsRgbTopDown(frame_, readBack_);
+    return frame_;
 }

@@ -37,14 +37,16 @@ public:
     // removed since the demo was loaded: frames and a muxed soundtrack would no longer match it.
     bool musicUnchanged(std::string& error) const;
 
-    // Renders the frame at time t and returns its pixels, RGB with the top row first.
-    std::vector<std::uint8_t> renderFrame(float t);
+    // Renders the frame at time t and returns its pixels, RGB with the top row first. The buffer
+    // is the session's own, valid until the next frame (no allocation per frame).
+    const std::vector<std::uint8_t>& renderFrame(float t);
 
     int width() const { return gl_.width(); }
     int height() const { return gl_.height(); }
 
 private:
     HeadlessGl gl_;
+    std::vector<std::uint8_t> frame_, readBack_;
     HeadlessWindow window_;
     FixedClock clock_;
     std::string previousDirectory_;
