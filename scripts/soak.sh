@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Renders the bundled demo offline in a loop for SECONDS (default 300) and prints the resident
-# memory after each pass; fails when it kept growing after the first pass.
+# memory after each pass; fails when it still grows in the later half of the passes.
 #   scripts/soak.sh [BUILD_DIR] [SECONDS] [extra demosoak options, e.g. --size 1280x720 --fps 60]
 set -euo pipefail
 build=${1:-build}
