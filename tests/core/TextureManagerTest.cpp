@@ -146,6 +146,13 @@ TEST_F(TextureManagerTest, AJpegHuffmanTableWithTooManyCodesIsRefusedBeforeDecod
     EXPECT_FALSE(fits(valid.substr(0, valid.size() - 2) + table(17) + "\xFF\xD9"));  // after the scan
     EXPECT_FALSE(store.getTexture(dir.write("crafted.jpg", withTable(60))));
     EXPECT_TRUE(store.getTexture(dir.file("valid.jpg")));
+    // Also found: a scan naming a table no DHT defined (read uninitialised, indexed past its end).
+    std::string undefined = valid;
+    const std::size_t scan = undefined.find("\xFF\xDA");
+    ASSERT_NE(scan, std::string::npos);
+    undefined[scan + 6] = '\x33';  // the first component's DC and AC tables: 3, never defined
+    EXPECT_FALSE(fits(undefined));
+    EXPECT_FALSE(store.getTexture(dir.write("undefined.jpg", undefined)));
 }
 
 // Found by fuzz_image: a PNM header number too long for an int made the decoder's parser
