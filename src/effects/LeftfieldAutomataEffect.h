@@ -25,7 +25,8 @@ public:
     void onRender() override;
     const char* getClassName() const override { return "LeftfieldAutomataEffect"; }
 
-    // srand(n), then the cells row by row, then threshold, then range, from the shared generator.
+    // runtime::srand(n), then the cells row by row, then threshold, then range, from the shared
+    // generator.
     void seed(int n);
     // One step of the cyclic rule on the torus: a cell moves on to the next state when at
     // least `threshold` cells of its neighbourhood already hold it.

@@ -28,7 +28,7 @@ float viewportAspect() {
     return static_cast<float>(viewport[2]) / height;
 }
 
-// rand() mod n for n >= 1, as an index.
+// runtime::rand() mod n for n >= 1, as an index.
 std::size_t randomBelow(int n) { return static_cast<std::size_t>(runtime::rand() % n); }
 
 // Immediate-mode output for the same cell walk as the vertex array: every cell, as it comes.

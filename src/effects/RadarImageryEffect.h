@@ -35,12 +35,13 @@ public:
     // width x height RGBA pixels as little-endian words (R in the low byte, row 0 first) -> one
     // grey byte per pixel. With noise on it
     // takes width * height numbers from the shared generator, in row order, and leaves it
-    // where that many rand() calls would.
+    // where that many runtime::rand() calls would.
     static void processImage(const std::uint32_t* rgba, int width, int height, const Settings& settings,
                              std::uint8_t* grey);
     // The same processing written out plainly, as the baseline the fast one is measured and
     // tested against: one thread, pixel by pixel over an RGB read-back (3 bytes a pixel), the
-    // C library's powf, one rand() per pixel; the grey goes to all three bytes of `rgbOut`.
+    // C library's powf, one runtime::rand() per pixel; the grey goes to all three bytes of
+    // `rgbOut`.
     static void processImagePlain(const std::uint8_t* rgb, int width, int height, const Settings& settings,
                                   std::uint8_t* rgbOut);
 
