@@ -39,9 +39,9 @@ bool scanTablesDefined(const std::uint8_t* bytes, std::size_t size, std::size_t 
     const int components = byteAt(bytes, size, at);
     const std::size_t after = at + 1 + 2 * static_cast<std::size_t>(components);
     const bool startsAtDc = byteAt(bytes, size, after) == 0;
+    const bool needDc = !tables.progressive || startsAtDc, needAc = !tables.progressive || !startsAtDc;
     for (int c = 0; c < components; ++c) {
         const int ids = byteAt(bytes, size, at + 2 + 2 * static_cast<std::size_t>(c));
-        const bool needDc = !tables.progressive || startsAtDc, needAc = !tables.progressive || !startsAtDc;
         if ((needDc && !tables.has(0, ids >> 4)) || (needAc && !tables.has(1, ids & 15))) return false;
     }
     return true;
